@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <type_traits>
+#include <utility>
 
 namespace geometry_detail {
 
@@ -21,6 +23,20 @@ template <typename T>
 std::unique_ptr<T[]> AllocateSlots(std::size_t count) {
   if (count > static_cast<std::size_t>(PTRDIFF_MAX) / sizeof(T)) return nullptr;
   return std::unique_ptr<T[]>(new (std::nothrow) T[count]());
+}
+
+// Carries `count` elements into slots of a new block whose old block is released
+// afterwards. Elements are moved only when that cannot throw: a copy that fails
+// halfway leaves the old block whole, a move that failed would not.
+template <typename T>
+void TransferSlots(T* from, std::size_t count, T* to) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if constexpr (std::is_nothrow_move_assignable_v<T>) {
+      to[i] = std::move(from[i]);
+    } else {
+      to[i] = from[i];
+    }
+  }
 }
 
 }  // namespace geometry_detail
