@@ -59,7 +59,8 @@ DWORD CICG::StartFrameThread(void* data, ICGFrameCallback callback, float rate) 
   // One thread per canvas: a second one would draw on the same DCs and outlive the
   // canvas. A thread that has ended by itself is forgotten first.
   if (thread_handle != nullptr) {
-    if (WaitForSingleObject(thread_handle, 0) == WAIT_TIMEOUT) {
+    // A thread that cleared the running flag is past its last frame and about to return.
+    if (running.load() || WaitForSingleObject(thread_handle, kStopWaitMs) != WAIT_OBJECT_0) {
       g_start_guard.store(false);
       return ERROR_BUSY;
     }

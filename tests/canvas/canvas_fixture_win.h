@@ -1,0 +1,163 @@
+// What the canvas tests share: a real window of a chosen client size, the program's log
+// redirected into a folder of the test's own, and pixel access to layers and to the
+// composed picture.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "canvas/gdi_win.h"
+#include "canvas/icg.h"
+#include "canvas/transfer_win.h"
+#include "support/log_manager.h"
+#include "tests/support/temp_folder_win.h"
+
+namespace canvas_test {
+
+inline constexpr int kWidth = 960;
+inline constexpr int kHeight = 320;
+
+// A top-level pop-up window whose client area is exactly width x height.
+class TestWindow {
+ public:
+  explicit TestWindow(int width = kWidth, int height = kHeight) {
+    static const ATOM kClass = [] {
+      WNDCLASSA wc{};
+      wc.lpfnWndProc = DefWindowProcA;
+      wc.hInstance = GetModuleHandleA(nullptr);
+      wc.lpszClassName = "ParalluxCanvasTest";
+      wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+      return RegisterClassA(&wc);
+    }();
+    (void)kClass;
+    handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, "ParalluxCanvasTest", "canvas test", WS_POPUP, 0, 0,
+                              width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(handle_, SW_SHOWNOACTIVATE);
+    UpdateWindow(handle_);
+  }
+  ~TestWindow() {
+    if (handle_ != nullptr) DestroyWindow(handle_);
+  }
+  TestWindow(const TestWindow&) = delete;
+  TestWindow& operator=(const TestWindow&) = delete;
+
+  HWND get() const { return handle_; }
+  void Destroy() {
+    DestroyWindow(handle_);
+  }
+
+ private:
+  HWND handle_;
+};
+
+// The program's one log manager writes into a folder of this object's for its lifetime.
+class LogCapture {
+ public:
+  LogCapture() { TheLog().Setup(folder_.path().c_str(), "canvas", 10, 0); }
+  ~LogCapture() { TheLog().Close(); }
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+
+  // Every line written so far, without time stamps; a system text's own line end shows
+  // as a line of its own.
+  std::vector<std::string> Lines() {
+    TheLog().Close();
+    std::vector<std::string> lines;
+    const std::string content = folder_.Read("canvas0.log");
+    if (content == "<missing>") return lines;
+    std::size_t at = 0;
+    while (at < content.size()) {
+      std::size_t end = content.find('\n', at);
+      if (end == std::string::npos) end = content.size();
+      std::string line = content.substr(at, end - at);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.size() >= 24 && line[4] == '/' && line[23] == ' ') line = line.substr(24);
+      if (!line.empty()) lines.push_back(line);
+      at = end + 1;
+    }
+    return lines;
+  }
+
+  // How many lines contain `text`.
+  int Count(const std::string& text) {
+    int n = 0;
+    for (const std::string& line : Lines()) n += line.find(text) != std::string::npos ? 1 : 0;
+    return n;
+  }
+
+ private:
+  TempFolder folder_;
+};
+
+// What a call threw as a canvas error text, or a description of what happened instead.
+template <typename F>
+std::string CanvasErrorThrown(F&& call) {
+  try {
+    call();
+  } catch (const char* text) {
+    return text != nullptr ? text : "(null text)";
+  } catch (const std::exception& e) {
+    return std::string("(std::exception: ") + e.what() + ")";
+  } catch (...) {
+    return "(something else was thrown)";
+  }
+  return "(nothing was thrown)";
+}
+
+inline std::vector<std::uint32_t> ReadBitmap(HBITMAP bitmap, int width, int height) {
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, 0xDEADBEEF);
+  HDC screen = GetDC(nullptr);
+  const bool ok = ReadBitmapBits(screen, bitmap, width, height, pixels.data());
+  ReleaseDC(nullptr, screen);
+  EXPECT_TRUE(ok) << "GetDIBits of a test bitmap";
+  return pixels;
+}
+
+// The composed picture as pixels (bottom-up rows), copied out of the composition DC the
+// way the clipboard copy takes it.
+inline std::vector<std::uint32_t> ReadComposition(CICG& canvas) {
+  HDC memory = CreateCompatibleDC(canvas.compose_dc);
+  HBITMAP copy = CreateCompatibleBitmap(canvas.compose_dc, canvas.width, canvas.height);
+  HGDIOBJ old = SelectObject(memory, copy);
+  BitBlt(memory, 0, 0, canvas.width, canvas.height, canvas.compose_dc, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  std::vector<std::uint32_t> pixels = ReadBitmap(copy, canvas.width, canvas.height);
+  DeleteObject(copy);
+  return pixels;
+}
+
+// A layer's pixels through the canvas's own transfer.
+inline std::vector<std::uint32_t> ReadLayer(CICG& canvas, std::int32_t number) {
+  EXPECT_EQ(1, canvas._get_dib_src(number)) << "_get_dib_src(" << number << ")";
+  return std::vector<std::uint32_t>(canvas.src_buffer,
+                                    canvas.src_buffer + canvas.width * canvas.height);
+}
+
+// Every pixel of a layer set to `pixel`.
+inline void FillLayer(CICG& canvas, std::int32_t number, std::uint32_t pixel) {
+  std::fill(canvas.dst_buffer, canvas.dst_buffer + canvas.width * canvas.height, pixel);
+  EXPECT_EQ(1, canvas._set_dib_dst(number)) << "_set_dib_dst(" << number << ")";
+}
+
+// Pixel at picture column x, picture line y (from the top) of a bottom-up buffer.
+inline std::uint32_t At(const std::vector<std::uint32_t>& pixels, int width, int height, int x,
+                        int y) {
+  return pixels[static_cast<std::size_t>(height - 1 - y) * width + x];
+}
+
+inline ICGLayer Description(std::int32_t mode, COLORREF key = 0, std::uint32_t transparency = 0) {
+  ICGLayer layer{};
+  layer.mode = mode;
+  layer.key_color = key;
+  layer.source_rect = RECT{0, 0, kWidth, kHeight};
+  layer.transparency = transparency;
+  return layer;
+}
+
+}  // namespace canvas_test
