@@ -1,0 +1,48 @@
+// The command line of parallux-still: a depth image in, one stereogram frame out.
+// Parsing only checks what the arguments alone can tell; whether the parallax width
+// fits the picture is known only once the image's header has been read.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+constexpr int32_t kDefaultParallaxWidth = 100;
+
+struct StillOptions {
+  std::string depth_path;
+  std::string out_path;
+  // Empty: the board's default, kDefaultParallaxWidth. Kept apart from a given value
+  // so that a picture too narrow for the default can be reported as such.
+  std::optional<int32_t> parallax_width;
+  bool reverse = false;
+  uint32_t dot_mode = 1;
+  uint32_t text_depth = 200;
+  bool guides = false;
+  // Empty: seed from the millisecond clock, as the board does when it starts.
+  std::optional<uint32_t> seed;
+  // 64 bits: the frame count costs nothing to skip (see still_render.h), so there is
+  // no reason to cap it below what a user can type.
+  uint64_t frame = 1;
+};
+
+struct StillCommand {
+  enum class Kind { kRun, kHelp, kError };
+  Kind kind = Kind::kError;
+  StillOptions options;
+  std::string error;  // one line, without a trailing newline; set for kError
+};
+
+// `args` are the arguments after the program name. The first problem found is the
+// one reported; "--help" before any problem asks for the usage text.
+StillCommand ParseStillCommand(std::span<const char* const> args);
+
+// Multi-line usage text, ending in a newline.
+std::string_view StillUsage();
+
+// A whole decimal number from 0 to `max`: digits only, no sign, no spaces. Values
+// that do not fit are reported as such rather than wrapped into range.
+enum class NumberStatus { kOk, kNotANumber, kOutOfRange };
+NumberStatus ParseDecimal(std::string_view text, uint64_t max, uint64_t* value);
