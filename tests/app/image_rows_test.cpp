@@ -22,12 +22,6 @@ std::vector<uint8_t> Numbered(int32_t width, int32_t height) {
   return bytes;
 }
 
-TEST(ImageRowsTest, PackPutsRedHighAndBlueLow) {
-  EXPECT_EQ(PackPixel(0x12, 0x34, 0x56), 0x00123456u);
-  EXPECT_EQ(PackPixel(255, 255, 255), 0x00FFFFFFu);
-  EXPECT_EQ(PackPixel(0, 0, 200), 200u) << "a grey level must land in the depth byte";
-}
-
 TEST(ImageRowsTest, BufferRowZeroIsTheBottomLine) {
   std::vector<uint8_t> bytes = Numbered(3, 2);
   const RgbView picture{3, 2, bytes.data()};
