@@ -5,6 +5,7 @@ add_library(parallux_drawing_portable STATIC shape.cpp shape_math.cpp graph_math
 target_link_libraries(parallux_drawing_portable PUBLIC parallux_geometry)
 
 if(WIN32)
-  # Single-precision steps as the matrices take them (see CMakeLists.txt here).
-  target_compile_options(parallux_drawing_portable PRIVATE -msse2 -mfpmath=sse)
+  add_library(parallux_drawing STATIC drawing_tools_win.cpp shapes_win.cpp graph_win.cpp)
+  target_link_libraries(parallux_drawing PUBLIC
+    parallux_drawing_portable parallux_canvas parallux_support_win gdi32 user32)
 endif()
