@@ -5,9 +5,16 @@
 // A shape keeps a pointer to its canvas and does not own it: the canvas must outlive
 // the shape's drawing. Draw from the canvas's frame callback once its frame thread runs.
 //
+// A polygon or polyline turns its points about its own offset, then moves them by the
+// position it is drawn at. So to draw one where a chain of shapes puts it, give it the
+// offset (0, 0) under a shape that holds the place (a plain C2DObject will do), and draw
+// it at its absolute position and angle:
+//
+//   C2DObject arm(C2DPos(40, 0));                     // 40 pixels out from the hub
+//   arm.SetParent(&hub);
 //   CICGPolygon star(canvas, {{0, -20}, {6, 8}, {-6, 8}},
 //                    {.pen_color = RGB(255, 255, 255), .pen_width = 1, .fill_color = RGB(0, 0, 255)});
-//   star.Place(&hub, C2DPos(40, 0));
+//   star.SetParent(&arm);
 //   float angle = 0;
 //   const C2DPos at = star.AbsolutePosition(nullptr, angle);
 //   star.Draw(at, angle);
