@@ -109,10 +109,4 @@ TEST(ShapeTest, DestroyingAShapeUnlinksItFromParentAndChildren) {
   EXPECT_TRUE(root.GetChildren().empty()) << "the destroyed shape left its parent's list";
 }
 
-TEST(ShapeTest, TheBaseDrawsNothingAndIsNeverHit) {
-  C2DObject shape;
-  shape.Draw(C2DPos(0, 0), 0.0f);
-  EXPECT_FALSE(shape.HitTest(0.0f, 0.0f));
-}
-
 }  // namespace
