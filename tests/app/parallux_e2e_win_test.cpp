@@ -245,7 +245,8 @@ class ParalluxProgram : public ::testing::Test {
   Picture Switch(WORD command, Shows shows) {
     program_.Send(command);
     Picture picture;
-    program_.CopyUntil(&picture, shows);
+    EXPECT_TRUE(program_.CopyUntil(&picture, shows))
+        << "command " << command << " did not show in the picture within 5 s";
     return picture;
   }
 

@@ -162,7 +162,8 @@ ParalluxProcess::~ParalluxProcess() {
   return ::testing::AssertionFailure()
          << (found ? "the program ended (exit code " + std::to_string(code) +
                          ") without a main window"
-                   : std::string("no main window of class PARALLUX appeared within 20 s"));
+                   : std::string("no main window of class PARALLUX appeared within 20 s"))
+         << "; its log: " << folder_.Read("Parallux0.log");
 }
 
 void ParalluxProcess::Send(WORD command) const {
