@@ -129,7 +129,7 @@ Repeats CountRepeats(const Picture& p, int top, int bottom, int period) {
   return ::testing::AssertionSuccess();
 }
 
-// A picture as the program sees it waiting to be copied: the far plane with `period`.
+// For CopyUntil: the picture shows the far plane repeating with `period`.
 auto FarPlane(int period) {
   return [period](const Picture& p) { return static_cast<bool>(FarPlaneRepeatsWith(p, period)); };
 }
