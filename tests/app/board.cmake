@@ -9,6 +9,19 @@ if(WIN32)
 endif()
 
 if(WIN32)
+  # The running board for a while at a high frame rate: GDI objects, memory and handles
+  # must not grow. CTest runs it briefly; a long run is `board_soak --seconds 600`.
+  add_executable(board_soak board_soak_win.cpp ${PARALLUX_RESOURCES})
+  target_link_libraries(board_soak PRIVATE parallux_board psapi ntdll)
+  add_test(NAME board_soak COMMAND board_soak --seconds 20)
+  set_tests_properties(board_soak PROPERTIES
+    FIXTURES_REQUIRED wine_session
+    FAIL_REGULAR_EXPRESSION "FAILURE"
+    RESOURCE_LOCK clipboard
+    TIMEOUT 120)
+endif()
+
+if(WIN32)
   # Parallux.exe itself, copied into a folder of its own and started as a process of its
   # own; the test finds it by its path relative to the test's folder.
   parallux_add_test(parallux_e2e_test
