@@ -1,13 +1,12 @@
 // The program's shell on the window's thread: the start and the message loop, the main
 // window with its menu commands, and the three dialogs. The picture itself is drawn by
 // the frame renderer on the canvas's frame thread.
-#include "app/board_window_win.h"
-
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "app/board_rules.h"
+#include "app/board_window_win.h"
 #include "app/renderer_win.h"
 #include "app/resource.h"
 #include "app/settings_win.h"
@@ -47,31 +46,32 @@ bool RunCommand(HWND window, WORD command) {
   switch (command) {
     case IDM_ABOUT:
       DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_ABOUTBOX), window, &AboutDlgProc, 0);
-      return true;
+      break;
     case IDM_EXIT:
       DestroyWindow(window);
-      return true;
+      break;
     case IDM_OPTIONS:
       DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), window, &OptionsDlgProc, 0);
-      return true;
+      break;
     case IDM_VIEW_TEXT:
       ShowText(g_board, !g_board.show_text);
-      return true;
+      break;
     case IDM_PAUSE:
       g_board.paused = !g_board.paused;
-      return true;
+      break;
     case IDM_COPY:
       if (g_board.canvas != nullptr) g_board.canvas->CopyToClipboard();
-      return true;
+      break;
     case IDM_VIEW_GUIDE:
       ShowGuide(g_board, !g_board.show_guide);
-      return true;
+      break;
     case IDM_TEXT_INPUT:
       RunTextInput(window);
-      return true;
+      break;
     default:
       return false;
   }
+  return true;
 }
 
 void SetItemChecked(HMENU menu, UINT item, bool checked) {
@@ -148,8 +148,8 @@ void AcceptOptions(HWND dialog) {
     case FieldResult::kKeep:
       break;
   }
-  g_board.dot_mode =
-      IsDlgButtonChecked(dialog, IDC_GREY_DOTS) == BST_CHECKED ? board::kGreyDots : board::kColourDots;
+  g_board.dot_mode = IsDlgButtonChecked(dialog, IDC_GREY_DOTS) == BST_CHECKED ? board::kGreyDots
+                                                                              : board::kColourDots;
   EndDialog(dialog, IDOK);
 }
 
@@ -177,9 +177,9 @@ HWND CreateBoardWindow(HINSTANCE instance, int show) {
   const int height = (client.bottom - client.top) + 2 * GetSystemMetrics(SM_CYDLGFRAME) +
                      GetSystemMetrics(SM_CYMENU) + GetSystemMetrics(SM_CYCAPTION);
   // Fixed size: a caption, a system menu and a minimise box, no sizing border.
-  HWND window = CreateWindowExA(0, g_window_class, g_window_title,
-                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                CW_USEDEFAULT, 0, width, height, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExA(
+      0, g_window_class, g_window_title, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+      CW_USEDEFAULT, 0, width, height, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return nullptr;
   ShowWindow(window, show);
   UpdateWindow(window);
@@ -266,7 +266,8 @@ INT_PTR CALLBACK OptionsDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
     case WM_INITDIALOG: {
       CheckDlgButton(dialog, IDC_REVERSE, g_board.reverse ? BST_CHECKED : BST_UNCHECKED);
       char number[16];
-      std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(g_board.parallax_width.load()));
+      std::snprintf(number, sizeof number, "%u",
+                    static_cast<unsigned>(g_board.parallax_width.load()));
       SetDlgItemTextA(dialog, IDC_PARALLAX_WIDTH, number);
       std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(g_board.text_depth.load()));
       SetDlgItemTextA(dialog, IDC_TEXT_DEPTH, number);

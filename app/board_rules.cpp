@@ -14,7 +14,9 @@ std::int32_t FitParallaxWidth(std::int32_t value, std::int32_t picture_width) {
 
 std::uint32_t FitTextDepth(std::uint32_t value) { return std::min(value, kMaxTextDepth); }
 
-std::uint32_t FitDotMode(std::uint32_t value) { return value == kGreyDots ? kGreyDots : kColourDots; }
+std::uint32_t FitDotMode(std::uint32_t value) {
+  return value == kGreyDots ? kGreyDots : kColourDots;
+}
 
 FieldNumber ParseFieldNumber(const char* text, std::uint32_t* value) {
   if (text == nullptr) return FieldNumber::kNone;

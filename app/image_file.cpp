@@ -49,8 +49,8 @@ bool ImageFile::Open(const std::string& path, ImageError* error) {
   // stbi_info_from_file puts the file position back, so Decode reads the same file
   // from its start: no second open that could find another file under the name.
   if (stbi_info_from_file(file_, &w, &h, &channels) == 0) {
-    error->message = Quoted(path) + " is not a PNG or BMP image that can be read (" +
-                     Reason() + ")";
+    error->message =
+        Quoted(path) + " is not a PNG or BMP image that can be read (" + Reason() + ")";
     return false;
   }
   if (w < 1 || h < 1 || w > kMaxImageSide || h > kMaxImageSide) {

@@ -3,4 +3,6 @@
 
 #include "app/board_window_win.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) { return RunBoard(instance, show); }
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  return RunBoard(instance, show);
+}

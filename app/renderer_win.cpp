@@ -8,9 +8,20 @@
 #include "canvas/pixel_memory.h"
 #include "support/log_manager.h"
 
-const LOGFONTA kTextFont = {
-    200, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_STROKE_PRECIS,
-    CLIP_STROKE_PRECIS, DRAFT_QUALITY, FIXED_PITCH | FF_MODERN, "ＭＳ ゴシック"};
+const LOGFONTA kTextFont = {200,
+                            0,
+                            0,
+                            0,
+                            FW_BOLD,
+                            FALSE,
+                            FALSE,
+                            FALSE,
+                            SHIFTJIS_CHARSET,
+                            OUT_STROKE_PRECIS,
+                            CLIP_STROKE_PRECIS,
+                            DRAFT_QUALITY,
+                            FIXED_PITCH | FF_MODERN,
+                            "ＭＳ ゴシック"};
 
 namespace {
 
@@ -41,9 +52,8 @@ void DrawScrollingText(CICG& canvas, const char* text, std::uint32_t depth, std:
   const int length = static_cast<int>(std::strlen(text));
   RECT extent{0, 0, 0, 0};
   DrawTextA(dc, text, length, &extent, DT_CALCRECT);
-  const board::TextPlacement at =
-      board::PlaceText(g_scroll_clock.load() + elapsed, canvas.width, canvas.height, extent.right,
-                       extent.bottom);
+  const board::TextPlacement at = board::PlaceText(g_scroll_clock.load() + elapsed, canvas.width,
+                                                   canvas.height, extent.right, extent.bottom);
   g_scroll_clock = at.clock;
   RECT place{at.x, at.y, at.x + extent.right, at.y + extent.bottom};
   DrawTextA(dc, text, length, &place, 0);

@@ -86,8 +86,8 @@ void LoadSettings(BoardState& board) {
   const char* path = g_paths.settings_path;
   ReadString("BGI", board.background_file, sizeof board.background_file);
   board.reverse = GetPrivateProfileIntA(kSection, "REV", board.reverse ? 1 : 0, path) != 0;
-  board.parallax_width = static_cast<std::int32_t>(
-      GetPrivateProfileIntA(kSection, "PWD", board.parallax_width, path));
+  board.parallax_width =
+      static_cast<std::int32_t>(GetPrivateProfileIntA(kSection, "PWD", board.parallax_width, path));
   board.text_depth = GetPrivateProfileIntA(kSection, "TDS", board.text_depth, path);
   board.dot_mode = GetPrivateProfileIntA(kSection, "VDT", board.dot_mode, path);
   char text[kReadCapacity];

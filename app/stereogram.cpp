@@ -94,8 +94,7 @@ void Repeat(uint32_t* row, int32_t from, int32_t to, int32_t period) {
 // background), so whole values are compared a block at a time (a fixed-size block
 // the compiler turns into vector compares) before the shift table decides at the
 // first pixel that differs.
-int32_t RunEnd(const uint32_t* d, int32_t x, int32_t width, const uint32_t* shift,
-               uint32_t sh) {
+int32_t RunEnd(const uint32_t* d, int32_t x, int32_t width, const uint32_t* shift, uint32_t sh) {
   constexpr int32_t kBlock = 16;
   const uint32_t v = d[x];
   int32_t end = x + 1;
@@ -171,9 +170,8 @@ std::array<GuideRect, 2> GuideMarkRects(int32_t width, uint32_t period, uint32_t
   return {GuideRect{left - 4, 5, left + 4, 15}, GuideRect{right - 4, 5, right + 4, 15}};
 }
 
-uint32_t SynthesizeStereogram(int32_t width, int32_t height, uint32_t* depth,
-                              const uint32_t* text, uint32_t* out, StereogramParams params,
-                              DotGenerator& generator) {
+uint32_t SynthesizeStereogram(int32_t width, int32_t height, uint32_t* depth, const uint32_t* text,
+                              uint32_t* out, StereogramParams params, DotGenerator& generator) {
   if (width < 1 || height < 1) {
     return 0;
   }

@@ -10,7 +10,7 @@
 // the picture (a seed reproduces a frame), so it must not change.
 class DotGenerator {
  public:
-  explicit DotGenerator(uint32_t seed = 0) : state_(seed) {}
+  explicit DotGenerator(uint32_t seed = 0) noexcept : state_(seed) {}
 
   void Seed(uint32_t seed) { state_ = seed; }
   uint32_t State() const { return state_; }
@@ -73,6 +73,5 @@ std::array<GuideRect, 2> GuideMarkRects(int32_t width, uint32_t period, uint32_t
 // All three are width x height pixels, rows bottom-up, and must not overlap.
 // Returns the period W the frame was made with (see FitPeriod), 0 if nothing was
 // drawn; pass it to GuideMarkRects so the marks match the dots.
-uint32_t SynthesizeStereogram(int32_t width, int32_t height, uint32_t* depth,
-                              const uint32_t* text, uint32_t* out, StereogramParams params,
-                              DotGenerator& generator);
+uint32_t SynthesizeStereogram(int32_t width, int32_t height, uint32_t* depth, const uint32_t* text,
+                              uint32_t* out, StereogramParams params, DotGenerator& generator);

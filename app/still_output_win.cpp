@@ -33,10 +33,9 @@ bool ReplaceFileContents(const std::string& path, const uint8_t* data, size_t si
   HANDLE handle = INVALID_HANDLE_VALUE;
   DWORD code = 0;
   for (int attempt = 0; attempt < 100 && handle == INVALID_HANDLE_VALUE; ++attempt) {
-    temp = path + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(attempt);
-    handle = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    temp = path + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
+    handle = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       code = GetLastError();
       if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) break;

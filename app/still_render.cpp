@@ -10,7 +10,8 @@ namespace {
 // made row by row is the frame made at once; it needs no picture-sized 32-bit copy.
 struct Rows {
   explicit Rows(int32_t width)
-      : depth(static_cast<size_t>(width)), text(static_cast<size_t>(width), 0),
+      : depth(static_cast<size_t>(width)),
+        text(static_cast<size_t>(width), 0),
         out(static_cast<size_t>(width)) {}
   std::vector<uint32_t> depth;
   std::vector<uint32_t> text;  // the text image stays black
@@ -20,8 +21,8 @@ struct Rows {
 // Synthesises one frame from `picture` starting at `state`; writes it back into the
 // picture when `keep` is set. Returns the generator state after the frame and the
 // period in `period`.
-uint32_t RunFrame(const RgbView& picture, const StereogramParams& params, uint32_t state,
-                  bool keep, Rows& rows, uint32_t* period) {
+uint32_t RunFrame(const RgbView& picture, const StereogramParams& params, uint32_t state, bool keep,
+                  Rows& rows, uint32_t* period) {
   DotGenerator generator(state);
   for (int32_t r = 0; r < picture.height; ++r) {
     // The row is read before it is written, so the picture can be both input and

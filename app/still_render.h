@@ -25,7 +25,7 @@ GeneratorMap Repeated(const GeneratorMap& map, uint64_t times);
 struct StillFrame {
   StereogramParams params;  // depth_divisor stays the board's 4
   bool guides = false;
-  uint32_t seed = 0;  // the generator's state before the first frame
+  uint32_t seed = 0;   // the generator's state before the first frame
   uint64_t frame = 1;  // which frame of a run from `seed`; 1 is the first
 };
 

@@ -88,9 +88,12 @@ int main(int argc, char** argv) {
     shortest = std::min(shortest, g_intervals[i]);
   }
   const double n = g_intervals.size() > 1 ? static_cast<double>(g_intervals.size() - 1) : 1.0;
-  std::printf("running %.1f s at 15 fps: %zu frames, interval mean %.2f ms, shortest %u ms, longest %u ms\n",
-              wall, g_intervals.size(), sum / n, shortest, longest);
-  std::printf("processor time %.2f s in %.1f s: %.1f %% of one core\n", cpu, wall, 100.0 * cpu / wall);
+  std::printf(
+      "running %.1f s at 15 fps: %zu frames, interval mean %.2f ms, shortest %u ms, longest %u "
+      "ms\n",
+      wall, g_intervals.size(), sum / n, shortest, longest);
+  std::printf("processor time %.2f s in %.1f s: %.1f %% of one core\n", cpu, wall,
+              100.0 * cpu / wall);
   TeardownBoard(g_board);
   DestroyWindow(window);
   return 0;

@@ -2,6 +2,7 @@
 // transparency, the software blend, DrawFrame of the board's layer set, and the frame
 // thread's pace at 15 frames a second.
 #include <windows.h>
+
 #include <mmsystem.h>
 
 #include <cmath>
@@ -50,7 +51,8 @@ struct BoardLayers {
     }
     canvas._set_dib_dst(1);
     for (int i = 0; i < kWidth * kHeight; ++i) {
-      canvas.dst_buffer[i] = (i / kWidth > 60 && i / kWidth < 260 && (i % kWidth) % 150 < 90) ? 0xC8C8C8 : 0;
+      canvas.dst_buffer[i] =
+          (i / kWidth > 60 && i / kWidth < 260 && (i % kWidth) % 150 < 90) ? 0xC8C8C8 : 0;
     }
     canvas._set_dib_dst(text);
     canvas.SelectLayer(guide);
@@ -84,18 +86,15 @@ int main(int argc, char** argv) {
   std::vector<std::uint32_t> pixels(kWidth * kHeight);
 
   std::printf("canvas %d x %d\n", canvas.width, canvas.height);
-  Measure("GetDIBits (a layer into a buffer)", runs, [&] {
-    ReadBitmapBits(canvas.window_dc, base.bitmap, kWidth, kHeight, pixels.data());
-  });
-  Measure("SetDIBits (a buffer into a layer)", runs, [&] {
-    WriteBitmapBits(canvas.window_dc, base.bitmap, kWidth, kHeight, pixels.data());
-  });
+  Measure("GetDIBits (a layer into a buffer)", runs,
+          [&] { ReadBitmapBits(canvas.window_dc, base.bitmap, kWidth, kHeight, pixels.data()); });
+  Measure("SetDIBits (a buffer into a layer)", runs,
+          [&] { WriteBitmapBits(canvas.window_dc, base.bitmap, kWidth, kHeight, pixels.data()); });
   Measure("_get_dib_src", runs, [&] { canvas._get_dib_src(1); });
   Measure("_set_dib_dst", runs, [&] { canvas._set_dib_dst(1); });
   canvas.SelectLayer(1);
-  Measure("BitBlt layer -> composition", runs, [&] {
-    BitBlt(canvas.compose_dc, 0, 0, kWidth, kHeight, canvas.draw_dc, 0, 0, SRCCOPY);
-  });
+  Measure("BitBlt layer -> composition", runs,
+          [&] { BitBlt(canvas.compose_dc, 0, 0, kWidth, kHeight, canvas.draw_dc, 0, 0, SRCCOPY); });
   Measure("BitBlt composition -> window", runs, [&] {
     BitBlt(canvas.window_dc, 0, 0, kWidth, kHeight, canvas.compose_dc, 0, 0, SRCCOPY);
   });
@@ -142,12 +141,14 @@ int main(int argc, char** argv) {
   std::uint32_t worst = 0;
   for (std::size_t i = 1; i < record.intervals.size(); ++i) {
     sum += record.intervals[i];
-    const std::uint32_t off = record.intervals[i] > 66 ? record.intervals[i] - 66 : 66 - record.intervals[i];
+    const std::uint32_t off =
+        record.intervals[i] > 66 ? record.intervals[i] - 66 : 66 - record.intervals[i];
     worst = std::max(worst, off);
   }
   const std::size_t n = record.intervals.size() > 1 ? record.intervals.size() - 1 : 1;
-  std::printf("frame thread at 15 fps for %d s: %zu frames, mean interval %.2f ms, worst jitter %u ms\n",
-              pace_seconds, record.intervals.size(), sum / static_cast<double>(n), worst);
+  std::printf(
+      "frame thread at 15 fps for %d s: %zu frames, mean interval %.2f ms, worst jitter %u ms\n",
+      pace_seconds, record.intervals.size(), sum / static_cast<double>(n), worst);
   DestroyWindow(window);
   return 0;
 }

@@ -115,8 +115,9 @@ class CanvasComposer {
     if (!key || !FillRect(c_.draw_dc, &whole, key.get())) return false;
     const RECT& s = layer.source_rect;
     const RECT& d = layer.dest_rect;
-    if (!TransparentBlt(c_.draw_dc, d.left, d.top, d.right - d.left, d.bottom - d.top, c_.compose_dc,
-                        s.left, s.top, s.right - s.left, s.bottom - s.top, layer.key_color)) {
+    if (!TransparentBlt(c_.draw_dc, d.left, d.top, d.right - d.left, d.bottom - d.top,
+                        c_.compose_dc, s.left, s.top, s.right - s.left, s.bottom - s.top,
+                        layer.key_color)) {
       return false;
     }
     return TransparentCopy(layer);

@@ -1,6 +1,7 @@
 // The frame thread: calls the application's frame callback and DrawFrame once per frame
 // period, with the multimedia timer at 1 ms resolution for its lifetime.
 #include <windows.h>
+
 #include <mmsystem.h>
 
 #include <exception>

@@ -24,12 +24,12 @@ struct LiveCounts {
 };
 LiveCounts Live();
 
-HDC GetWindowDC(HWND window);                  // GetDC
-BOOL ReleaseWindowDC(HWND window, HDC dc);     // ReleaseDC
-HDC CreateMemoryDC(HDC compatible_with);       // CreateCompatibleDC
-BOOL DeleteMemoryDC(HDC dc);                   // DeleteDC
+HDC GetWindowDC(HWND window);                                      // GetDC
+BOOL ReleaseWindowDC(HWND window, HDC dc);                         // ReleaseDC
+HDC CreateMemoryDC(HDC compatible_with);                           // CreateCompatibleDC
+BOOL DeleteMemoryDC(HDC dc);                                       // DeleteDC
 HBITMAP CreateBitmap(HDC compatible_with, int width, int height);  // CreateCompatibleBitmap
-HBRUSH CreateBrush(COLORREF color);            // CreateSolidBrush
+HBRUSH CreateBrush(COLORREF color);                                // CreateSolidBrush
 HPEN CreatePen(int style, int width, COLORREF color);
 HFONT CreateFont(const LOGFONTA& description);  // CreateFontIndirectA
 // Takes ownership of an object made elsewhere (LoadImageA, a clipboard bitmap) so that

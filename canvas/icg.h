@@ -105,21 +105,21 @@ class CICG {
 
   // The canvas record. Callers read these fields directly (size, DCs, key colour,
   // buffers, user data); their order is part of the library's interface.
-  CRITICAL_SECTION canvas_lock;   // excludes a clipboard copy from a composition
-  HANDLE console_output;          // INVALID_HANDLE_VALUE in window mode
-  HANDLE console_input;           // console mode only
-  HANDLE console_buffer;          // the screen buffer made for console mode
-  HWND window;                    // the drawing target
+  CRITICAL_SECTION canvas_lock;  // excludes a clipboard copy from a composition
+  HANDLE console_output;         // INVALID_HANDLE_VALUE in window mode
+  HANDLE console_input;          // console mode only
+  HANDLE console_buffer;         // the screen buffer made for console mode
+  HWND window;                   // the drawing target
   HDC window_dc;
-  std::int32_t layer_counter;     // number of the last layer created
+  std::int32_t layer_counter;                     // number of the last layer created
   std::vector<std::unique_ptr<ICGLayer>> layers;  // creation order, base layer first
-  std::int32_t current_layer;     // the layer selected into draw_dc
-  HDC draw_dc;                    // holds the current layer's bitmap
+  std::int32_t current_layer;                     // the layer selected into draw_dc
+  HDC draw_dc;                                    // holds the current layer's bitmap
   std::int32_t width;
   std::int32_t height;
   HDC compose_dc;
   HBITMAP compose_bitmap;
-  pacing::FramePacing pacing;     // total elapsed ... statistics count
+  pacing::FramePacing pacing;  // total elapsed ... statistics count
   std::atomic<bool> no_wait;
   COLORREF key_color;
   HANDLE thread_handle;
@@ -128,7 +128,7 @@ class CICG {
   CONSOLE_SCREEN_BUFFER_INFO screen_info;
   CONSOLE_CURSOR_INFO cursor_info;
   SIZE cell_size;
-  std::uint32_t* src_buffer;      // width x height pixels, rows bottom-up
+  std::uint32_t* src_buffer;  // width x height pixels, rows bottom-up
   std::uint32_t* dst_buffer;
   ICGFrameCallback frame_callback;
   void* user_data;

@@ -87,7 +87,8 @@ void CICG::BuildConsoleTarget() {
     TheLog().Print(4, "GetStdHandle error(%08x)", static_cast<unsigned>(code));
   } else {
     DWORD mode = 0;
-    if (GetConsoleMode(console_input, &mode)) SetConsoleMode(console_input, mode | ENABLE_MOUSE_INPUT);
+    if (GetConsoleMode(console_input, &mode))
+      SetConsoleMode(console_input, mode | ENABLE_MOUSE_INPUT);
   }
 
   window = GetConsoleWindow();
@@ -182,10 +183,12 @@ void CICG::Release(bool keep_error_text) noexcept {
       }
     }
     for (const auto& layer : layers) {
-      if (layer->bitmap != nullptr && !gdi::DeleteObject(layer->bitmap)) icg_report::Report(631, keep_error_text);
+      if (layer->bitmap != nullptr && !gdi::DeleteObject(layer->bitmap))
+        icg_report::Report(631, keep_error_text);
     }
     layers.clear();
-    if (draw_dc != nullptr && !gdi::DeleteMemoryDC(draw_dc)) icg_report::Report(638, keep_error_text);
+    if (draw_dc != nullptr && !gdi::DeleteMemoryDC(draw_dc))
+      icg_report::Report(638, keep_error_text);
     draw_dc = nullptr;
     if (!gdi::ReleaseWindowDC(window, window_dc)) icg_report::Report(643, keep_error_text);
     window_dc = nullptr;

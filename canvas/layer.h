@@ -47,16 +47,16 @@ inline constexpr std::int32_t kStencil = 6;      // lets the source layer show t
 // field but `number` and `bitmap`) and read and change the fields of a found layer
 // directly, so its fifteen 32-bit fields keep this order.
 struct ICGLayer {
-  std::int32_t number;             // assigned by CreateLayer, never reused
-  HBITMAP bitmap;                  // canvas-sized, owned by the canvas
-  SharedWord<std::int32_t> mode;   // icg_mode; the window's thread switches it while
-                                   // the frame thread composes
-  std::uint32_t rop;               // raster operation of kCopy
-  COLORREF key_color;              // transparent colour of modes 2 to 6
-  RECT source_rect;                // region of modes 3 (picture), 4 and 5 (layer)
-  RECT dest_rect;                  // where mode 3 puts the region in the layer
-  std::uint32_t transparency;      // percent of the picture beneath kept by mode 4
-  std::uint32_t source_layer;      // the layer that mode 6 lets through
+  std::int32_t number;            // assigned by CreateLayer, never reused
+  HBITMAP bitmap;                 // canvas-sized, owned by the canvas
+  SharedWord<std::int32_t> mode;  // icg_mode; the window's thread switches it while
+                                  // the frame thread composes
+  std::uint32_t rop;              // raster operation of kCopy
+  COLORREF key_color;             // transparent colour of modes 2 to 6
+  RECT source_rect;               // region of modes 3 (picture), 4 and 5 (layer)
+  RECT dest_rect;                 // where mode 3 puts the region in the layer
+  std::uint32_t transparency;     // percent of the picture beneath kept by mode 4
+  std::uint32_t source_layer;     // the layer that mode 6 lets through
 };
 
 static_assert(sizeof(SharedWord<std::int32_t>) == 4 && alignof(SharedWord<std::int32_t>) == 4 &&

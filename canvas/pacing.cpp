@@ -58,8 +58,8 @@ void RunFrameLoop(FramePacing& pacing, std::atomic<std::int32_t>& early_wakes,
 
     if (!hooks.Frame(interval)) break;
 
-    const bool yield = pacing.frame_period == kNoPeriod || hooks.NoWait() ||
-                       pacing.frame_period <= carry;
+    const bool yield =
+        pacing.frame_period == kNoPeriod || hooks.NoWait() || pacing.frame_period <= carry;
     hooks.Sleep(yield ? 0 : pacing.frame_period - carry);
   }
 }

@@ -24,12 +24,12 @@ std::uint32_t FramePeriodForRate(float rate);
 
 // The frame thread's accounting, in the order the canvas record holds it.
 struct FramePacing {
-  std::uint32_t total_elapsed;    // sum of the frame intervals since start
-  std::uint32_t frame_count;      // frames begun since start
-  std::uint32_t last_frame_time;  // clock reading when the last frame began
-  std::uint32_t run_limit;        // stop once total_elapsed exceeds it; 0 = never
-  std::uint32_t frame_period;     // target ms between frames, or kNoPeriod
-  std::uint32_t statistics_time;  // recent interval sum...
+  std::uint32_t total_elapsed;     // sum of the frame intervals since start
+  std::uint32_t frame_count;       // frames begun since start
+  std::uint32_t last_frame_time;   // clock reading when the last frame began
+  std::uint32_t run_limit;         // stop once total_elapsed exceeds it; 0 = never
+  std::uint32_t frame_period;      // target ms between frames, or kNoPeriod
+  std::uint32_t statistics_time;   // recent interval sum...
   std::uint32_t statistics_count;  // ...over this many frames
 };
 

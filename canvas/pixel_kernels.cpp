@@ -24,8 +24,9 @@ void MixInRegion(const std::uint32_t* layer, std::uint32_t* picture, std::int32_
       const std::int32_t count = std::min(kChunk, region.x1 - x);
       const std::uint32_t* l = layer + at + x;
       std::uint32_t* p = picture + at + x;
-      mix_bytes(reinterpret_cast<const unsigned char*>(l), reinterpret_cast<const unsigned char*>(p),
-                reinterpret_cast<unsigned char*>(mixed), 4 * count);
+      mix_bytes(reinterpret_cast<const unsigned char*>(l),
+                reinterpret_cast<const unsigned char*>(p), reinterpret_cast<unsigned char*>(mixed),
+                4 * count);
       for (std::int32_t i = 0; i < count; ++i) {
         p[i] = l[i] != key ? (mixed[i] & 0x00FFFFFFu) : p[i];
       }
@@ -35,8 +36,8 @@ void MixInRegion(const std::uint32_t* layer, std::uint32_t* picture, std::int32_
 
 }  // namespace
 
-Region RegionFromRect(std::int32_t left, std::int32_t top, std::int32_t right,
-                      std::int32_t bottom, std::int32_t width, std::int32_t height) {
+Region RegionFromRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
+                      std::int32_t width, std::int32_t height) {
   // Picture lines [top, bottom) are buffer rows [height - bottom, height - top).
   // 64-bit, so that no rectangle from a caller can overflow the subtraction.
   const auto clip = [](std::int64_t v, std::int32_t limit) {

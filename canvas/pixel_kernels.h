@@ -28,8 +28,8 @@ struct Region {
 
 // The pixels a layer's source rectangle (left, top, right, bottom in picture lines,
 // right and bottom excluded as everywhere in GDI) covers, clipped to the buffer.
-Region RegionFromRect(std::int32_t left, std::int32_t top, std::int32_t right,
-                      std::int32_t bottom, std::int32_t width, std::int32_t height);
+Region RegionFromRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
+                      std::int32_t width, std::int32_t height);
 
 // Inside the region, every layer pixel other than the key is mixed into the picture:
 // each channel becomes (layer * (100 - p) + picture * p) / 100, with p the transparency

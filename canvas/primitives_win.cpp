@@ -8,7 +8,9 @@ namespace {
 
 // Move and line coordinates round half up, toward zero after adding 0.5: 2.5 gives 3,
 // -0.7 gives 0, -1.6 gives -1.
-int PenCoordinate(float value) { return static_cast<int>(value + 0.5f); }
+int PenCoordinate(float value) {
+  return static_cast<int>(value + 0.5f);  // NOLINT(bugprone-incorrect-roundings): the rule itself
+}
 
 int FillWithColor(HDC dc, const RECT& rect, COLORREF color) {
   gdi::Brush brush(gdi::CreateBrush(color));
@@ -42,7 +44,9 @@ int CICG::FillColorRect(const RECT& rect, COLORREF color) {
   return FillWithColor(draw_dc, rect, color);
 }
 
-int CICG::FillCanvas(COLORREF color) { return FillWithColor(draw_dc, RECT{0, 0, width, height}, color); }
+int CICG::FillCanvas(COLORREF color) {
+  return FillWithColor(draw_dc, RECT{0, 0, width, height}, color);
+}
 
 int CICG::ClearCanvas() { return FillCanvas(key_color); }
 

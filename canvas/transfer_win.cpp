@@ -1,10 +1,11 @@
 // Pixel transfer between layers and the pixel buffers, bitmap files, and the
 // clipboard copy of the composed picture.
+#include "canvas/transfer_win.h"
+
 #include <stdexcept>
 
 #include "canvas/gdi_win.h"
 #include "canvas/icg.h"
-#include "canvas/transfer_win.h"
 #include "support/scoped_win.h"
 
 namespace {

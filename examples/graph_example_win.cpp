@@ -48,7 +48,8 @@ class Scene {
         zigzag_anchor_(C2DPos(560, 60)),
         hexagon_(graph_, Hexagon(34),
                  {.pen_color = RGB(255, 255, 255), .pen_width = 2, .fill_color = RGB(40, 90, 200)}),
-        moon_(graph_, 22, 22, {.pen_color = RGB(255, 255, 255), .pen_width = 1, .fill_color = RGB(240, 160, 40)}),
+        moon_(graph_, 22, 22,
+              {.pen_color = RGB(255, 255, 255), .pen_width = 1, .fill_color = RGB(240, 160, 40)}),
         marker_(graph_, {{-7, -7}, {7, -7}, {7, 7}, {-7, 7}},
                 {.pen_color = RGB(0, 0, 0), .pen_width = 1, .fill_color = RGB(250, 240, 120)}),
         zigzag_(graph_, {{-40, 0}, {-24, -14}, {-8, 14}, {8, -14}, {24, 14}, {40, 0}},
@@ -175,7 +176,8 @@ void Watch(HWND window) {
   } else if (!scene.Graph().running.load()) {
     Fail("the frame thread ended before all frames were drawn");
     DestroyWindow(window);
-  } else if (GetTickCount() - g_run.started > kGraceMs + static_cast<DWORD>(g_run.frame_limit) * 1000u / 30u) {
+  } else if (GetTickCount() - g_run.started >
+             kGraceMs + static_cast<DWORD>(g_run.frame_limit) * 1000u / 30u) {
     Fail("the frames took too long");
     DestroyWindow(window);
   }
@@ -196,7 +198,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       }
       g_run.scene->frame_limit = g_run.frame_limit;
       g_run.scene->Graph().SetNoWait(false);  // paced at the frame rate, not as fast as it goes
-      if (g_run.scene->Graph().StartFrameThread(g_run.scene.get(), &DrawSceneFrame, kFrameRate) != 0) {
+      if (g_run.scene->Graph().StartFrameThread(g_run.scene.get(), &DrawSceneFrame, kFrameRate) !=
+          0) {
         Fail("the frame thread did not start");
         return -1;
       }
@@ -275,7 +278,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     if (!(after == before)) {
       char text[96];
       std::snprintf(text, sizeof text, "%d GDI objects and %d DCs were left behind",
-                    static_cast<int>(after.objects - before.objects), static_cast<int>(after.dcs - before.dcs));
+                    static_cast<int>(after.objects - before.objects),
+                    static_cast<int>(after.dcs - before.dcs));
       Fail(text);
     }
     if (!g_run.failed) {

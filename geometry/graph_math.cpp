@@ -42,7 +42,8 @@ std::int32_t ClampIndex(double index) {
 const char* StepFault(const GridAxis& axis, float step) {
   const double first = (static_cast<double>(axis.from) - axis.origin) / step;
   const double last = (static_cast<double>(axis.to) - axis.origin) / step;
-  if (last - first + 1.0 > kMaxGridLines) return "a grid step gives more lines than a frame can draw";
+  if (last - first + 1.0 > kMaxGridLines)
+    return "a grid step gives more lines than a frame can draw";
   if (std::fabs(first) > kMaxGridIndex || std::fabs(last) > kMaxGridIndex) {
     return "the grid origin lies too many steps away from the range";
   }
@@ -73,8 +74,8 @@ const char* DataRectFault(const DataRect& data) {
 }
 
 const char* AxisFault(const GridAxis& axis) {
-  if (!Finite(axis.from) || !Finite(axis.to) || !Finite(axis.origin) ||
-      !Finite(axis.major_step) || !Finite(axis.minor_step)) {
+  if (!Finite(axis.from) || !Finite(axis.to) || !Finite(axis.origin) || !Finite(axis.major_step) ||
+      !Finite(axis.minor_step)) {
     return "a grid value is not finite";
   }
   if (axis.major_step <= 0.0f || axis.minor_step <= 0.0f) return "a grid step is not positive";
@@ -97,7 +98,8 @@ GridSpan GridLines(float from, float to, float origin, float step) {
   const double first = (static_cast<double>(from) - origin) / step;
   const double last = (static_cast<double>(to) - origin) / step;
   if (std::isnan(first) || std::isnan(last)) return GridSpan{0, -1};
-  return GridSpan{ClampIndex(std::ceil(first - kLineSlack)), ClampIndex(std::floor(last + kLineSlack))};
+  return GridSpan{ClampIndex(std::ceil(first - kLineSlack)),
+                  ClampIndex(std::floor(last + kLineSlack))};
 }
 
 float GridValue(std::int32_t index, float step, float origin) {

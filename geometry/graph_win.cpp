@@ -115,13 +115,15 @@ std::int32_t CICGGraph::DrawFrame() {
 }
 
 void CICGGraph::DrawGrid(float step_x, float step_y) {
-  const graph_math::GridSpan columns = graph_math::GridLines(x_axis.from, x_axis.to, x_axis.origin, step_x);
+  const graph_math::GridSpan columns =
+      graph_math::GridLines(x_axis.from, x_axis.to, x_axis.origin, step_x);
   for (std::int32_t i = columns.first; i <= columns.last; ++i) {
     const float x = graph_math::GridValue(i, step_x, x_axis.origin);
     GraphMoveTo(x, y_axis.from);
     GraphLineTo(x, y_axis.to);
   }
-  const graph_math::GridSpan rows = graph_math::GridLines(y_axis.from, y_axis.to, y_axis.origin, step_y);
+  const graph_math::GridSpan rows =
+      graph_math::GridLines(y_axis.from, y_axis.to, y_axis.origin, step_y);
   for (std::int32_t j = rows.first; j <= rows.last; ++j) {
     const float y = graph_math::GridValue(j, step_y, y_axis.origin);
     GraphMoveTo(x_axis.from, y);
@@ -160,7 +162,9 @@ void CICGGraph::DrawLabels() {
 
 BOOL CICGGraph::GraphMoveTo(C2DPos position) { return GraphMoveTo(position.X(), position.Y()); }
 
-BOOL CICGGraph::GraphMoveTo(float x, float y) { return MoveToEx(draw_dc, MapX(x), MapY(y), nullptr); }
+BOOL CICGGraph::GraphMoveTo(float x, float y) {
+  return MoveToEx(draw_dc, MapX(x), MapY(y), nullptr);
+}
 
 BOOL CICGGraph::GraphLineTo(C2DPos position) { return GraphLineTo(position.X(), position.Y()); }
 
@@ -256,7 +260,8 @@ bool CICGGraph::Refused(const char* setter, const char* fault) {
 
 bool CICGGraph::SetPlotArea(const RECT& area) {
   const graph_math::PlotArea candidate{area.left, area.top, area.right, area.bottom};
-  if (const char* fault = graph_math::PlotAreaFault(candidate)) return Refused("SetPlotArea", fault);
+  if (const char* fault = graph_math::PlotAreaFault(candidate))
+    return Refused("SetPlotArea", fault);
   plot_area = area;
   return true;
 }

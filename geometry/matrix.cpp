@@ -27,8 +27,8 @@ template <typename T>
 CMatrix<T>::CMatrix(std::int32_t rows, std::int32_t cols)
     : rows_(rows),
       cols_(cols),
-      elements_(AllocateElements<T>(CheckedSize(rows, cols, kMatrixAllocFailed),
-                                    kMatrixAllocFailed)) {}
+      elements_(
+          AllocateElements<T>(CheckedSize(rows, cols, kMatrixAllocFailed), kMatrixAllocFailed)) {}
 
 template <typename T>
 CMatrix<T>::CMatrix(const CMatrix& other)
@@ -69,7 +69,9 @@ CMatrix<T>& CMatrix<T>::operator=(const CMatrix& other) {
   return *this;
 }
 
+// Not noexcept: a matrix of another shape is refused, moved or not.
 template <typename T>
+// NOLINTNEXTLINE(performance-noexcept-move-constructor,bugprone-exception-escape)
 CMatrix<T>& CMatrix<T>::operator=(CMatrix&& other) {
   if (this == &other) return *this;
   if ((rows_ != other.rows_ || cols_ != other.cols_) && Size() != 0) throw kMatrixAssignMismatch;

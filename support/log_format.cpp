@@ -86,7 +86,7 @@ bool FormatLogLine(char* out, std::size_t capacity, const LogTime& time, const c
   const bool whole = keep <= room;
   if (!whole) keep = LogCutLength(message, room);
   char* end = out + stamp;
-  std::memcpy(end, message, keep);
+  std::memcpy(end, message, keep);  // NOLINT(bugprone-not-null-terminated-result): ended below
   end += keep;
   std::memcpy(end, kLineEnd, sizeof kLineEnd);
   return whole;

@@ -20,7 +20,7 @@
 class CILogManager {
  public:
   // Names the files after the executable, beside it; opens nothing.
-  CILogManager();
+  CILogManager() noexcept;
   CILogManager(const CILogManager&) = delete;
   CILogManager& operator=(const CILogManager&) = delete;
 
@@ -63,4 +63,4 @@ class CILogManager {
 
 // The program's one log manager. It is constructed before main (and on first use, for
 // anything that logs during static construction) and closes its file after main.
-CILogManager& TheLog();
+CILogManager& TheLog() noexcept;

@@ -28,7 +28,7 @@ void CopyCut(char* destination, std::size_t capacity, const char* source) {
 
 }  // namespace
 
-CILogManager::CILogManager() : file_handle(INVALID_HANDLE_VALUE) {
+CILogManager::CILogManager() noexcept : file_handle(INVALID_HANDLE_VALUE) {
   PreservedLastError keep_error;
   log_folder[0] = '\0';
   log_base[0] = '\0';
@@ -135,8 +135,8 @@ DWORD CILogManager::Open() {
     return ERROR_FILENAME_EXCED_RANGE;
   }
   std::memcpy(log_path, path, sizeof log_path);
-  const HANDLE handle = CreateFileA(log_path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = CreateFileA(log_path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return GetLastError();
   file_handle = handle;
   SetFilePointer(file_handle, 0, nullptr, FILE_END);
@@ -246,7 +246,7 @@ bool CILogManager::TaggedLevelPasses(std::int32_t level) const {
   return level >= level_threshold && IsTaggedLevel(level);
 }
 
-CILogManager& TheLog() {
+CILogManager& TheLog() noexcept {
   static CILogManager log;
   return log;
 }

@@ -30,9 +30,9 @@ TEST(ImageRowsTest, BufferRowZeroIsTheBottomLine) {
   ReadBufferRow(picture, 0, row);
   for (uint32_t x = 0; x < 3; ++x) {
     // Line 1 is the bottom line of a two-line picture.
-    const uint32_t expected = PackPixel(static_cast<uint8_t>(100 + 10 * x),
-                                        static_cast<uint8_t>(101 + 10 * x),
-                                        static_cast<uint8_t>(102 + 10 * x));
+    const uint32_t expected =
+        PackPixel(static_cast<uint8_t>(100 + 10 * x), static_cast<uint8_t>(101 + 10 * x),
+                  static_cast<uint8_t>(102 + 10 * x));
     EXPECT_EQ(row[x], expected) << "buffer row 0, column " << x;
   }
   EXPECT_EQ(row[3], 0xDEADBEEFu) << "wrote past the row";
@@ -69,13 +69,13 @@ TEST(ImageRowsTest, FillBlackIsCutToThePicture) {
     int32_t left, top, right, bottom;
   };
   const Case cases[] = {
-      {1, 1, 3, 2},     // inside
-      {-4, -3, 2, 2},   // over the top-left corner
-      {4, 2, 60, 50},   // over the bottom-right corner
-      {-9, 1, -1, 3},   // wholly left of the picture
-      {2, 4, 5, 9},     // wholly below it
-      {3, 1, 3, 3},     // empty
-      {5, 3, 2, 1},     // inverted
+      {1, 1, 3, 2},    // inside
+      {-4, -3, 2, 2},  // over the top-left corner
+      {4, 2, 60, 50},  // over the bottom-right corner
+      {-9, 1, -1, 3},  // wholly left of the picture
+      {2, 4, 5, 9},    // wholly below it
+      {3, 1, 3, 3},    // empty
+      {5, 3, 2, 1},    // inverted
   };
   for (const Case& k : cases) {
     std::vector<uint8_t> bytes(kW * kH * 3, 0x7F);

@@ -8,8 +8,9 @@
 // picture comes back as the CF_BITMAP of the program's copy command.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>

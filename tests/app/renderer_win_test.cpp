@@ -1,10 +1,11 @@
 // The frame renderer on a real window: the board's layers, and what a user sees in the
 // composed picture: the far plane and the text at their repeat distances, the guide
 // marks, the plain-text view, the pause, and the scrolling text.
+#include "app/renderer_win.h"
+
 #include <functional>
 #include <vector>
 
-#include "app/renderer_win.h"
 #include "canvas/pixel_memory.h"
 #include "tests/app/board_fixture_win.h"
 #include "tests/canvas/canvas_fixture_win.h"
@@ -97,12 +98,16 @@ TEST_F(RendererTest, TheFarPlaneRepeatsWithTheParallaxWidth) {
     // Depth 0 everywhere: W = 100; reversed, W = 76 and black is the near plane at 58.
     const int period = reverse ? 58 : 100;
     const std::vector<std::uint32_t> picture = Frame();
-    EXPECT_EQ("", Differences(picture, [&](int x, int y) {
-                return x < period ? Pixel(picture, x, y) : Pixel(picture, x - period, y);
-              })) << (reverse ? "reversed" : "unreversed");
+    EXPECT_EQ("", Differences(picture,
+                              [&](int x, int y) {
+                                return x < period ? Pixel(picture, x, y)
+                                                  : Pixel(picture, x - period, y);
+                              }))
+        << (reverse ? "reversed" : "unreversed");
     // ...and not with a shorter period: the first `period` dots are fresh.
     int repeats = 0;
-    for (int x = 1; x < period; ++x) repeats += Pixel(picture, x, 100) == Pixel(picture, x - 1, 100);
+    for (int x = 1; x < period; ++x)
+      repeats += Pixel(picture, x, 100) == Pixel(picture, x - 1, 100);
     EXPECT_LT(repeats, period / 4);
   }
 }
@@ -133,7 +138,8 @@ TEST_F(RendererTest, TheTextRepeatsWithItsOwnShorterPeriod) {
 TEST_F(RendererTest, GuideMarksCoverExactlyTheirRectanglesWhileShown) {
   const auto marks = [](int left_mark, int right_mark) {
     return [=](int x, int y) {
-      return y >= 5 && y < 15 && ((x >= left_mark && x < left_mark + 8) || (x >= right_mark && x < right_mark + 8));
+      return y >= 5 && y < 15 &&
+             ((x >= left_mark && x < left_mark + 8) || (x >= right_mark && x < right_mark + 8));
     };
   };
   ShowGuide(g_board, true);
@@ -141,13 +147,15 @@ TEST_F(RendererTest, GuideMarksCoverExactlyTheirRectanglesWhileShown) {
   std::vector<std::uint32_t> picture = Frame();
   std::vector<std::uint32_t> dots = ReadLayer(canvas(), 1);
   std::function<bool(int, int)> inside = marks(435, 516);
-  EXPECT_EQ("", Differences(picture, [&](int x, int y) { return inside(x, y) ? 0u : Pixel(dots, x, y); }));
+  EXPECT_EQ("", Differences(picture,
+                            [&](int x, int y) { return inside(x, y) ? 0u : Pixel(dots, x, y); }));
 
   g_board.reverse = true;
   picture = Frame();
   dots = ReadLayer(canvas(), 1);
   inside = marks(440, 512);
-  EXPECT_EQ("", Differences(picture, [&](int x, int y) { return inside(x, y) ? 0u : Pixel(dots, x, y); }))
+  EXPECT_EQ(
+      "", Differences(picture, [&](int x, int y) { return inside(x, y) ? 0u : Pixel(dots, x, y); }))
       << "reversed: the marks stand 72 pixels apart";
 
   ShowGuide(g_board, false);
@@ -227,7 +235,8 @@ TEST_F(RendererTest, ABackgroundImageIsDepthWhereItIsBrighterThanTheText) {
     BITMAPINFO info = PixelBufferInfo(kW, kH);
     std::vector<std::uint32_t> pixels(kW * kH, 0);
     for (int y = 100; y < 200; ++y) {
-      for (int x = 100; x < 300; ++x) pixels[static_cast<std::size_t>(kH - 1 - y) * kW + x] = 0xFFFFFF;
+      for (int x = 100; x < 300; ++x)
+        pixels[static_cast<std::size_t>(kH - 1 - y) * kW + x] = 0xFFFFFF;
     }
     std::string file(14 + 40 + pixels.size() * 4, '\0');
     BITMAPFILEHEADER head{};

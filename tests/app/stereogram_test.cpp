@@ -355,8 +355,8 @@ TEST(ReferenceTest, MatchesPlainRenditionOnRandomImages) {
     const uint32_t got_w = f.Run(p, g);
     ASSERT_EQ(got_w, want_w) << "iteration " << iteration;
     ASSERT_EQ(f.depth, ref_depth) << "iteration " << iteration;
-    ASSERT_EQ(f.out, ref_out) << "iteration " << iteration << " width " << width << " W "
-                              << want_w << " reverse " << p.reverse;
+    ASSERT_EQ(f.out, ref_out) << "iteration " << iteration << " width " << width << " W " << want_w
+                              << " reverse " << p.reverse;
     ASSERT_EQ(g.State(), ref_state) << "iteration " << iteration;
   }
 }

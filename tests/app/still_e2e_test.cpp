@@ -88,8 +88,9 @@ class StillProgramTest : public ::testing::Test {
     const int bit_depth = static_cast<uint8_t>(file[24]);
     const int colour_type = static_cast<uint8_t>(file[25]);
     if (bit_depth != 8 || colour_type != 2) {
-      return ::testing::AssertionFailure() << name << ": expected 8-bit RGB (depth 8, colour type 2), got depth "
-                                           << bit_depth << ", colour type " << colour_type;
+      return ::testing::AssertionFailure()
+             << name << ": expected 8-bit RGB (depth 8, colour type 2), got depth " << bit_depth
+             << ", colour type " << colour_type;
     }
     int channels = 0;
     stbi_uc* pixels = stbi_load(At(name).c_str(), &png->width, &png->height, &channels, 3);
@@ -144,16 +145,15 @@ StillFrame Frame(int32_t parallax_width, bool reverse, uint32_t dot_mode, uint32
 // The first differing pixel, for a message that says where and what.
 ::testing::AssertionResult SamePixels(const std::vector<uint8_t>& expected, const Png& png) {
   if (expected.size() != png.rgb.size()) {
-    return ::testing::AssertionFailure() << "expected " << expected.size() / 3 << " pixels, got "
-                                         << png.rgb.size() / 3;
+    return ::testing::AssertionFailure()
+           << "expected " << expected.size() / 3 << " pixels, got " << png.rgb.size() / 3;
   }
   for (size_t i = 0; i < expected.size(); ++i) {
     if (expected[i] != png.rgb[i]) {
       const size_t px = i / 3;
       return ::testing::AssertionFailure()
-             << "first difference at x " << px % png.width << " y " << px / png.width
-             << " channel " << i % 3 << ": expected " << int{expected[i]} << ", got "
-             << int{png.rgb[i]};
+             << "first difference at x " << px % png.width << " y " << px / png.width << " channel "
+             << i % 3 << ": expected " << int{expected[i]} << ", got " << int{png.rgb[i]};
     }
   }
   return ::testing::AssertionSuccess();
@@ -207,9 +207,20 @@ TEST_F(StillProgramTest, BadImagesAreRefusedWithoutTouchingTheOutput) {
     bmp.push_back(static_cast<char>(v));
     bmp.push_back(static_cast<char>(v >> 8));
   };
-  u32(54 + 16388u * 3 * 2); u32(0); u32(54);            // file header
-  u32(40); u32(16385); u32(2); u16(1); u16(24); u32(0);  // info header
-  u32(0); u32(2835); u32(2835); u32(0); u32(0);
+  u32(54 + 16388u * 3 * 2);
+  u32(0);
+  u32(54);  // file header
+  u32(40);
+  u32(16385);
+  u32(2);
+  u16(1);
+  u16(24);
+  u32(0);  // info header
+  u32(0);
+  u32(2835);
+  u32(2835);
+  u32(0);
+  u32(0);
   WriteFile(At("huge.bmp"), bmp);
   ExpectRefused({At("huge.bmp"), out}, "16385");
 
@@ -276,8 +287,8 @@ TEST_F(StillProgramTest, GreyAlphaAndBitmapImagesReadAsTheirRgb) {
     const char* file;
     const std::vector<uint8_t>* seen;
   };
-  for (const Case& k : {Case{"grey.png", &grey_rgb}, Case{"rgba.png", &rgb},
-                        Case{"rgb.bmp", &rgb}, Case{"rgba.bmp", &rgb}}) {
+  for (const Case& k : {Case{"grey.png", &grey_rgb}, Case{"rgba.png", &rgb}, Case{"rgb.bmp", &rgb},
+                        Case{"rgba.bmp", &rgb}}) {
     const ProgramRun run =
         Still({At(k.file), At("out.png"), "--seed", "5", "--parallax-width", "30", "--guides"});
     ASSERT_EQ(run.exit_code, 0) << k.file << ": " << run.err;
@@ -297,8 +308,8 @@ TEST_F(StillProgramTest, SecondFrameIsTheGeneratorsNextFrame) {
   Png second;
   ProgramRun run = Still({At("depth.png"), At("one.png"), "--seed", "8", "--parallax-width", "25"});
   ASSERT_EQ(run.exit_code, 0) << run.err;
-  run = Still({At("depth.png"), At("two.png"), "--seed", "8", "--parallax-width", "25",
-               "--frame", "2"});
+  run = Still(
+      {At("depth.png"), At("two.png"), "--seed", "8", "--parallax-width", "25", "--frame", "2"});
   ASSERT_EQ(run.exit_code, 0) << run.err;
   ASSERT_TRUE(ReadRgbPng("one.png", &first));
   ASSERT_TRUE(ReadRgbPng("two.png", &second));
@@ -307,8 +318,8 @@ TEST_F(StillProgramTest, SecondFrameIsTheGeneratorsNextFrame) {
   EXPECT_TRUE(SamePixels(Expected(depth, kW, kH, Frame(25, false, 1, 200, false, 8, 2)), second));
 
   // A frame far beyond any that could be drawn one by one still comes out at once.
-  run = Still({At("depth.png"), At("far.png"), "--seed", "8", "--parallax-width", "25",
-               "--frame", "18446744073709551615"});
+  run = Still({At("depth.png"), At("far.png"), "--seed", "8", "--parallax-width", "25", "--frame",
+               "18446744073709551615"});
   ASSERT_EQ(run.exit_code, 0) << run.err;
 }
 

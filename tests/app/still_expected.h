@@ -44,7 +44,7 @@ inline std::vector<uint8_t> MakeDepth(int32_t w, int32_t h, uint32_t seed) {
 // into a bottom-up buffer, `frames` whole frames with one generator, the last one back
 // into top-down RGB, and the guide marks painted over it.
 inline std::vector<uint8_t> Expected(const std::vector<uint8_t>& depth_rgb, int32_t w, int32_t h,
-                              const StillFrame& still) {
+                                     const StillFrame& still) {
   const size_t n = static_cast<size_t>(w) * h;
   std::vector<uint32_t> out(n, 0xDEADBEEF);
   DotGenerator g(still.seed);

@@ -38,8 +38,8 @@ std::string Quote(const std::string& arg) {
 
 HANDLE InheritableFile(const std::string& path, DWORD access, DWORD disposition) {
   SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-  return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, disposition,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -69,9 +69,10 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     si.hStdOutput = out.get();
     si.hStdError = err.get();
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &si, &pi)) {
-      run.failure = "cannot start " + exe + " (Windows error " + std::to_string(GetLastError()) + ")";
+    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+      run.failure =
+          "cannot start " + exe + " (Windows error " + std::to_string(GetLastError()) + ")";
       return run;
     }
     const ScopedHandle process(pi.hProcess);

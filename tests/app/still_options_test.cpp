@@ -16,9 +16,12 @@ StillCommand Parse(std::initializer_list<const char*> args) {
 
 const char* KindName(StillCommand::Kind kind) {
   switch (kind) {
-    case StillCommand::Kind::kRun: return "run";
-    case StillCommand::Kind::kHelp: return "help";
-    case StillCommand::Kind::kError: return "error";
+    case StillCommand::Kind::kRun:
+      return "run";
+    case StillCommand::Kind::kHelp:
+      return "help";
+    case StillCommand::Kind::kError:
+      return "error";
   }
   return "?";
 }
@@ -31,8 +34,8 @@ void ExpectError(std::initializer_list<const char*> args, const std::string& nee
   ASSERT_EQ(c.kind, StillCommand::Kind::kError)
       << "args:" << line << " expected error, got " << KindName(c.kind);
   EXPECT_NE(c.error.find(needle), std::string::npos)
-      << "args:" << line << " expected the message to mention '" << needle << "', got '"
-      << c.error << "'";
+      << "args:" << line << " expected the message to mention '" << needle << "', got '" << c.error
+      << "'";
   EXPECT_EQ(c.error.find('\n'), std::string::npos) << "message is not one line: " << c.error;
 }
 
@@ -70,9 +73,9 @@ TEST(StillOptionsTest, EveryOptionReachesItsSettingInAnyPosition) {
 }
 
 TEST(StillOptionsTest, RangeEndsAreAccepted) {
-  StillCommand c = Parse({"a", "b", "--text-depth", "255", "--seed", "4294967295", "--dot-mode",
-                          "4294967295", "--frame", "18446744073709551615", "--parallax-width",
-                          "2147483647"});
+  StillCommand c =
+      Parse({"a", "b", "--text-depth", "255", "--seed", "4294967295", "--dot-mode", "4294967295",
+             "--frame", "18446744073709551615", "--parallax-width", "2147483647"});
   ASSERT_EQ(c.kind, StillCommand::Kind::kRun) << c.error;
   EXPECT_EQ(c.options.text_depth, 255u);
   EXPECT_EQ(*c.options.seed, 4294967295u);
@@ -80,8 +83,8 @@ TEST(StillOptionsTest, RangeEndsAreAccepted) {
   EXPECT_EQ(c.options.frame, UINT64_MAX);
   EXPECT_EQ(c.options.parallax_width.value_or(0), INT32_MAX);
 
-  c = Parse({"a", "b", "--parallax-width", "1", "--dot-mode", "0", "--frame", "1", "--seed",
-             "000042"});
+  c = Parse(
+      {"a", "b", "--parallax-width", "1", "--dot-mode", "0", "--frame", "1", "--seed", "000042"});
   ASSERT_EQ(c.kind, StillCommand::Kind::kRun) << c.error;
   EXPECT_EQ(c.options.parallax_width.value_or(0), 1);
   EXPECT_EQ(c.options.dot_mode, 0u);

@@ -124,8 +124,8 @@ TEST(RenderStillTest, EqualsTheBoardsSynthesisOfTheWholePicture) {
     const std::vector<uint8_t> depth = MakeDepth(k.w, k.h, k.seed);
     EXPECT_TRUE(SamePicture(Expected(depth, k.w, k.h, still), Render(depth, k.w, k.h, still), k.w))
         << k.w << "x" << k.h << " parallax " << k.parallax_width << " reverse " << k.reverse
-        << " dot mode " << k.dot_mode << " guides " << k.guides << " seed " << k.seed
-        << " frame " << k.frame;
+        << " dot mode " << k.dot_mode << " guides " << k.guides << " seed " << k.seed << " frame "
+        << k.frame;
   }
 }
 

@@ -120,7 +120,9 @@ class BoardSession : public ::testing::Test {
     return box;
   }
 
-  bool Closed(HWND dialog) { return WaitFor([&] { return !IsWindow(dialog); }); }
+  bool Closed(HWND dialog) {
+    return WaitFor([&] { return !IsWindow(dialog); });
+  }
 
   ProgramFolder program_;
   std::thread runner_;
@@ -188,7 +190,8 @@ TEST_F(BoardSession, TheAboutBoxOpensFromItsMenuItemAndBothAltAccelerators) {
       PostMessageA(window_, WM_SYSKEYDOWN, static_cast<WPARAM>(key), 0x20000001);
     }
     HWND about = FindOwnedDialog(window_, "バージョン情報 Parallux");
-    ASSERT_NE(nullptr, about) << "no about box for " << (key == '\0' ? "the menu item" : std::string(1, key));
+    ASSERT_NE(nullptr, about) << "no about box for "
+                              << (key == '\0' ? "the menu item" : std::string(1, key));
     // Escape closes it like OK.
     PostMessageA(GetDlgItem(about, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(Closed(about));
@@ -285,8 +288,8 @@ TEST_F(BoardSession, TheOptionsDialogShowsTheSettingsAndStoresTheDotChoice) {
     order.push_back(GetDlgCtrlID(at));
     at = GetNextDlgTabItem(dialog, at, FALSE);
   }
-  EXPECT_EQ((std::vector<int>{IDC_REVERSE, IDC_PARALLAX_WIDTH, IDC_TEXT_DEPTH, IDC_COLOUR_DOTS, IDOK,
-                              IDCANCEL}),
+  EXPECT_EQ((std::vector<int>{IDC_REVERSE, IDC_PARALLAX_WIDTH, IDC_TEXT_DEPTH, IDC_COLOUR_DOTS,
+                              IDOK, IDCANCEL}),
             order);
 
   EXPECT_EQ(nullptr, PressOkExpectingBox(dialog));
@@ -358,7 +361,8 @@ TEST_F(BoardSession, TheCopyCommandPutsTheWholePictureOnTheClipboard) {
   BITMAP info{};
   ASSERT_NE(nullptr, bitmap);
   GetObjectA(bitmap, sizeof info, &info);
-  const std::vector<std::uint32_t> copied = canvas_test::ReadBitmap(bitmap, info.bmWidth, info.bmHeight);
+  const std::vector<std::uint32_t> copied =
+      canvas_test::ReadBitmap(bitmap, info.bmWidth, info.bmHeight);
   CloseClipboard();
   EXPECT_EQ(960, info.bmWidth);
   EXPECT_EQ(320, info.bmHeight);

@@ -47,9 +47,7 @@ class TestWindow {
   TestWindow& operator=(const TestWindow&) = delete;
 
   HWND get() const { return handle_; }
-  void Destroy() {
-    DestroyWindow(handle_);
-  }
+  void Destroy() { DestroyWindow(handle_); }
 
  private:
   HWND handle_;

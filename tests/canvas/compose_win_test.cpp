@@ -54,7 +54,8 @@ class ComposeTest : public ::testing::Test {
 };
 
 TEST_F(ComposeTest, TheBaseLayerAloneIsShownExactlyInTheWindow) {
-  PaintLayer(1, [](int x, int y) { return static_cast<std::uint32_t>(x * 7 + y * 1031) & 0xFFFFFF; });
+  PaintLayer(1,
+             [](int x, int y) { return static_cast<std::uint32_t>(x * 7 + y * 1031) & 0xFFFFFF; });
   const std::vector<std::uint32_t> composed = Compose();
   EXPECT_EQ(ReadLayer(canvas_, 1), composed);
 
@@ -81,7 +82,8 @@ TEST_F(ComposeTest, HiddenAndMeaninglessModesChangeNothing) {
 }
 
 TEST_F(ComposeTest, KeyTransparencyOnBuffersAndByTransparentBltGiveTheSamePixels) {
-  PaintLayer(1, [](int x, int y) { return static_cast<std::uint32_t>(x * 3 + y * 5000) & 0xFFFFFF; });
+  PaintLayer(1,
+             [](int x, int y) { return static_cast<std::uint32_t>(x * 3 + y * 5000) & 0xFFFFFF; });
   ASSERT_EQ(2, canvas_.CreateLayer(Description(icg_mode::kTransparent, kMagenta)));
   // Mostly key, with marks of every kind of colour, black and near-key ones included.
   const auto guide = [](int x, int y) -> std::uint32_t {
@@ -145,7 +147,8 @@ TEST_F(ComposeTest, AdditiveSaturatesAndSkipsTheKey) {
   FillLayer(canvas_, 1, 0x006464FA);  // red 100, green 100, blue 250
   ASSERT_EQ(2, canvas_.CreateLayer(Description(icg_mode::kAdditive, kMagenta)));
   PaintLayer(2, [](int, int y) { return y < 160 ? 0x00C8640Au : kMagenta; });  // 200, 100, 10
-  EXPECT_EQ("", Differences(Compose(), [](int, int y) { return y < 160 ? 0x00FFC8FFu : 0x006464FAu; }));
+  EXPECT_EQ("",
+            Differences(Compose(), [](int, int y) { return y < 160 ? 0x00FFC8FFu : 0x006464FAu; }));
 }
 
 TEST_F(ComposeTest, AStencilLetsAnyOtherLayerShowThroughItsNonKeyPixels) {
@@ -153,7 +156,8 @@ TEST_F(ComposeTest, AStencilLetsAnyOtherLayerShowThroughItsNonKeyPixels) {
   stencil.source_layer = 3;  // the newest layer: a source like any other
   ASSERT_EQ(2, canvas_.CreateLayer(stencil));
   ASSERT_EQ(3, canvas_.CreateLayer(Description(icg_mode::kHidden)));
-  PaintLayer(2, [](int x, int y) { return x >= 100 && x < 200 && y >= 50 && y < 60 ? 0u : kMagenta; });
+  PaintLayer(2,
+             [](int x, int y) { return x >= 100 && x < 200 && y >= 50 && y < 60 ? 0u : kMagenta; });
   PaintLayer(3, [](int x, int) { return x % 2 == 0 ? kBlue : kGreen; });
   const auto through = [](int x, int y) {
     if (x >= 100 && x < 200 && y >= 50 && y < 60) return x % 2 == 0 ? kBlue : kGreen;

@@ -37,7 +37,8 @@ std::int32_t RecordFrame(CICG* canvas, std::uint32_t elapsed) {
 // Every layer uniform in a colour of its frame, so every whole frame is uniform.
 std::int32_t PaintUniformFrame(CICG* canvas, std::uint32_t) {
   auto* log = static_cast<FrameLog*>(canvas->GetUserData());
-  const std::uint32_t c = (static_cast<std::uint32_t>(log->frames.fetch_add(1)) * 0x00050301u) & 0x00FEFEFEu;
+  const std::uint32_t c =
+      (static_cast<std::uint32_t>(log->frames.fetch_add(1)) * 0x00050301u) & 0x00FEFEFEu;
   log->colour = c;
   FillLayer(*canvas, 1, c);
   FillLayer(*canvas, 2, c | 0x00010101u);  // never the key (black)
@@ -122,7 +123,8 @@ TEST(FrameThreadTest, AStartWhileAThreadRunsIsRefusedAndARestartAfterItsEndWorks
   log.return_zero_at = log.frames.load() + 1;
   ASSERT_TRUE(WaitFor([&] { return !canvas.running.load(); }, 5000));
   log.return_zero_at = -1;
-  ASSERT_EQ(0u, canvas.StartFrameThread(&log, &RecordFrame, 30.0f)) << "the ended thread is forgotten";
+  ASSERT_EQ(0u, canvas.StartFrameThread(&log, &RecordFrame, 30.0f))
+      << "the ended thread is forgotten";
   const int frames = log.frames.load();
   ASSERT_TRUE(WaitFor([&] { return log.frames.load() > frames + 2; }, 5000));
   // The destructor stops the running thread.

@@ -69,7 +69,7 @@ TEST_F(LayerTest, TransfersRoundTripKeepRowOrderAndLeaveTheCurrentLayer) {
   for (std::size_t i = 0; i < count; ++i) {
     canvas_.dst_buffer[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0x00FFFFFF;
   }
-  canvas_.dst_buffer[0] = 0x00FF0000;  // bottom-left: pure red
+  canvas_.dst_buffer[0] = 0x00FF0000;             // bottom-left: pure red
   ASSERT_EQ(2, canvas_.CreateLayer(ICGLayer{}));  // layer 1 is no longer current
   const HGDIOBJ current = GetCurrentObject(canvas_.draw_dc, OBJ_BITMAP);
   ASSERT_EQ(1, canvas_._set_dib_dst(1));

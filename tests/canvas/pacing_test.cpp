@@ -18,8 +18,8 @@ class TestClock final : public pacing::FrameLoopHooks {
   std::uint32_t stop_after_frames = 10;
   std::uint32_t stop_after_passes = 100000;
   bool no_wait = false;
-  std::vector<std::uint32_t> sleeps;     // every sleep, in order
-  std::vector<std::uint32_t> intervals;  // what each frame was given
+  std::vector<std::uint32_t> sleeps;             // every sleep, in order
+  std::vector<std::uint32_t> intervals;          // what each frame was given
   std::vector<std::size_t> sleeps_before_frame;  // sleeps recorded before each frame
   std::uint32_t passes = 0;
 

@@ -9,12 +9,15 @@ namespace {
 
 using kernels::Region;
 
-std::uint32_t Rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) { return r << 16 | g << 8 | b; }
+std::uint32_t Rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+  return r << 16 | g << 8 | b;
+}
 
 TEST(PixelKernelsTest, ColorValuesBecomePixelsWithRedAndBlueSwapped) {
   EXPECT_EQ(0x00FF00FFu, kernels::PixelFromColor(0x00FF00FF)) << "magenta is symmetric";
   EXPECT_EQ(0x00112233u, kernels::PixelFromColor(0x00332211));
-  EXPECT_EQ(0x00FF0000u, kernels::PixelFromColor(0x000000FF)) << "GDI red (red in the low byte)"; EXPECT_EQ(0x00000000u, kernels::PixelFromColor(0xFF000000));
+  EXPECT_EQ(0x00FF0000u, kernels::PixelFromColor(0x000000FF)) << "GDI red (red in the low byte)";
+  EXPECT_EQ(0x00000000u, kernels::PixelFromColor(0xFF000000));
 }
 
 TEST(PixelKernelsTest, AlphaBlendMixesByThePercentageAndLeavesTheKeyAlone) {
@@ -68,7 +71,8 @@ TEST(PixelKernelsTest, SourceRectanglesMapToBottomUpRowsWithGdiEdges) {
   EXPECT_EQ((Region{0, 0, 960, 320}), kernels::RegionFromRect(-50, -50, 5000, 5000, 960, 320));
   EXPECT_TRUE(kernels::RegionFromRect(20, 0, 10, 320, 960, 320).empty());
   EXPECT_TRUE(kernels::RegionFromRect(0, 400, 960, 500, 960, 320).empty());
-  EXPECT_TRUE(kernels::RegionFromRect(INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, 960, 320).empty());
+  EXPECT_TRUE(
+      kernels::RegionFromRect(INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, 960, 320).empty());
 
   // A blend touches exactly the region.
   const int w = 4;

@@ -12,7 +12,9 @@ class PrimitivesTest : public ::testing::Test {
   TestWindow window_;
   CICG canvas_{window_.get()};
 
-  std::uint32_t Pixel(int x, int y) { return At(ReadLayer(canvas_, canvas_.current_layer), kWidth, kHeight, x, y); }
+  std::uint32_t Pixel(int x, int y) {
+    return At(ReadLayer(canvas_, canvas_.current_layer), kWidth, kHeight, x, y);
+  }
 };
 
 TEST_F(PrimitivesTest, FloatFillsTruncateAndPenPositionsRound) {
@@ -73,10 +75,12 @@ TEST_F(PrimitivesTest, FillsNeverChangeTheSelectedBrushAndClearUsesTheKeyColour)
   EXPECT_EQ(before, gdi::Live()) << "each fill's brush is deleted after use";
 
   const std::vector<std::uint32_t> filled = ReadLayer(canvas_, 1);
-  EXPECT_EQ(filled.size(), static_cast<std::size_t>(std::count(filled.begin(), filled.end(), 0x00070707u)));
+  EXPECT_EQ(filled.size(),
+            static_cast<std::size_t>(std::count(filled.begin(), filled.end(), 0x00070707u)));
   ASSERT_NE(0, canvas_.ClearCanvas());
   const std::vector<std::uint32_t> cleared = ReadLayer(canvas_, 1);
-  EXPECT_EQ(cleared.size(), static_cast<std::size_t>(std::count(cleared.begin(), cleared.end(), 0x00FF00FFu)))
+  EXPECT_EQ(cleared.size(),
+            static_cast<std::size_t>(std::count(cleared.begin(), cleared.end(), 0x00FF00FFu)))
       << "every pixel the key colour";
 }
 

@@ -68,7 +68,8 @@ TEST(GraphMathTest, TheDataRectangleMapsOntoThePlotArea) {
   EXPECT_EQ(36, graph_math::MapX(offset, span, -5.05f)) << "-4.5 truncates toward zero, to -4";
 
   const graph_math::DataRect upside_down{0, 0, 10, 10};
-  EXPECT_EQ(25, graph_math::MapY(area, upside_down, 2.5f)) << "top y below bottom y: larger y lower";
+  EXPECT_EQ(25, graph_math::MapY(area, upside_down, 2.5f))
+      << "top y below bottom y: larger y lower";
 }
 
 TEST(GraphMathTest, ValuesBeyondGdiCoordinatesMapToTheLimitAndNaNIsAnError) {
@@ -87,7 +88,8 @@ TEST(GraphMathTest, GridLinesAreTheMultiplesOfTheStepWithinTheRange) {
   EXPECT_EQ((std::vector<float>{1, 2, 3}), Lines(0.5f, 3.5f, 0, 1))
       << "no line at 0, below the range, as truncating 0.5 toward zero would put";
   EXPECT_EQ((std::vector<float>{-3, -2, -1}), Lines(-3.5f, -0.5f, 0, 1));
-  EXPECT_EQ((std::vector<float>{0.25f, 1.25f, 2.25f}), Lines(0, 3, 0.25f, 1)) << "aligned to the origin";
+  EXPECT_EQ((std::vector<float>{0.25f, 1.25f, 2.25f}), Lines(0, 3, 0.25f, 1))
+      << "aligned to the origin";
   EXPECT_EQ((std::vector<float>{-4, -2, 0, 2, 4}), Lines(-4, 4, 0, 2)) << "both ends on lines";
   EXPECT_EQ(11u, Lines(0, 1, 0, 0.1f).size()) << "1 / 0.1 is not exact in floats; 1 keeps its line";
   EXPECT_EQ(std::vector<float>{}, Lines(0.2f, 0.8f, 0, 1)) << "a range between two lines";
@@ -139,7 +141,8 @@ TEST(GraphMathTest, UnsoundAxesAreRefusedWithTheirReason) {
   EXPECT_EQ("a grid step gives more lines than a frame can draw",
             with([](GridAxis& a) { a.minor_step = 1e-6f; }));
   EXPECT_EQ("a grid step gives more lines than a frame can draw",
-            with([](GridAxis& a) { a.minor_step = 1e-45f; })) << "the smallest float";
+            with([](GridAxis& a) { a.minor_step = 1e-45f; }))
+      << "the smallest float";
   EXPECT_EQ("the grid origin lies too many steps away from the range",
             with([](GridAxis& a) { a.origin = 1e9f; }));
   EXPECT_EQ("accepted", with([](GridAxis& a) { a.from = a.to; })) << "one line";
@@ -147,7 +150,8 @@ TEST(GraphMathTest, UnsoundAxesAreRefusedWithTheirReason) {
               a.from = 0;
               a.to = 9999;
               a.minor_step = 1;
-            })) << "10000 lines, the most allowed";
+            }))
+      << "10000 lines, the most allowed";
 }
 
 TEST(GraphMathTest, EmptyOrUnboundedRectanglesAreRefused) {
@@ -156,7 +160,8 @@ TEST(GraphMathTest, EmptyOrUnboundedRectanglesAreRefused) {
   EXPECT_STREQ("the data rectangle is empty", DataRectFault({1, 10, 1, 0}));
   EXPECT_STREQ("the data rectangle is empty", DataRectFault({0, 2, 10, 2}));
   EXPECT_STREQ("a data rectangle edge is not finite", DataRectFault({0, kNaN, 10, 0}));
-  EXPECT_STREQ("the data rectangle is wider than a float holds", DataRectFault({-3e38f, 1, 3e38f, 0}));
+  EXPECT_STREQ("the data rectangle is wider than a float holds",
+               DataRectFault({-3e38f, 1, 3e38f, 0}));
 
   EXPECT_EQ(nullptr, PlotAreaFault({40, 20, 940, 300}));
   EXPECT_STREQ("the plot area is empty", PlotAreaFault({40, 20, 40, 300}));

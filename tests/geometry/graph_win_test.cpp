@@ -92,7 +92,8 @@ TEST_F(GraphTest, GridLinesStandAtTheEnumeratedValuesOverTheBackground) {
   for (float x = -5; x <= 5; x += 0.5f) {
     EXPECT_EQ(line, grid(graph_.MapX(x), between_rows)) << "vertical line at x = " << x;
     if (x < 5) {
-      EXPECT_EQ(background, grid(graph_.MapX(x + 0.25f), between_rows)) << "between " << x << " and " << x + 0.5f;
+      EXPECT_EQ(background, grid(graph_.MapX(x + 0.25f), between_rows))
+          << "between " << x << " and " << x + 0.5f;
     }
   }
   const int between_columns = graph_.MapX(0.25f);
@@ -100,7 +101,8 @@ TEST_F(GraphTest, GridLinesStandAtTheEnumeratedValuesOverTheBackground) {
     // The line at y = -2 ends the range at the plot area's bottom edge, row 300.
     EXPECT_EQ(line, grid(between_columns, graph_.MapY(y))) << "horizontal line at y = " << y;
     if (y < 2) {
-      EXPECT_EQ(background, grid(between_columns, graph_.MapY(y + 0.25f))) << "between " << y << " and " << y + 0.5f;
+      EXPECT_EQ(background, grid(between_columns, graph_.MapY(y + 0.25f)))
+          << "between " << y << " and " << y + 0.5f;
     }
   }
   EXPECT_EQ(background, grid(5, 5)) << "the whole layer is filled";
@@ -127,7 +129,8 @@ TEST_F(GraphTest, ADotIsItsColourAtTheCentreAndEdgesAndHalfOfItAtTheCorners) {
     EXPECT_EQ(full, plot(x + dx, y + dy)) << "edge " << dx << ", " << dy;
   }
   for (auto [dx, dy] : {std::pair{-1, -1}, {1, -1}, {-1, 1}, {1, 1}}) {
-    EXPECT_EQ(half, plot(x + dx, y + dy)) << "corner " << dx << ", " << dy << ": got " << Hex(plot(x + dx, y + dy));
+    EXPECT_EQ(half, plot(x + dx, y + dy))
+        << "corner " << dx << ", " << dy << ": got " << Hex(plot(x + dx, y + dy));
   }
   EXPECT_EQ("(489, 159)-(491, 161)", plot.BoxNot(Key(), 0, 0, kWidth, kHeight)) << "nothing else";
 }
@@ -139,12 +142,13 @@ TEST_F(GraphTest, TheSeventhSeriesTakesTheFirstColourAgain) {
     ASSERT_EQ(i, graph_.AddSeries(&points[i], CICGGraph::kPlotDot));
   }
   const Picture plot = Frame(graph_.GetPlotLayer());
-  const std::uint32_t expected[7] = {Pixel(255, 128, 128), Pixel(128, 255, 128), Pixel(128, 128, 255),
-                                     Pixel(255, 255, 128), Pixel(255, 128, 255), Pixel(128, 255, 255),
-                                     Pixel(255, 128, 128)};
+  const std::uint32_t expected[7] = {
+      Pixel(255, 128, 128), Pixel(128, 255, 128), Pixel(128, 128, 255), Pixel(255, 255, 128),
+      Pixel(255, 128, 255), Pixel(128, 255, 255), Pixel(255, 128, 128)};
   for (int i = 0; i < 7; ++i) {
     const std::uint32_t got = plot(graph_.MapX(-4.0f + i), graph_.MapY(1));
-    EXPECT_EQ(expected[i], got) << "series " << i << ": expected " << Hex(expected[i]) << ", got " << Hex(got);
+    EXPECT_EQ(expected[i], got) << "series " << i << ": expected " << Hex(expected[i]) << ", got "
+                                << Hex(got);
   }
 }
 
@@ -170,7 +174,8 @@ TEST_F(GraphTest, APointThatIsNotANumberIsLeftOutAndBreaksTheLine) {
   ASSERT_TRUE(graph_.SelectLayer(graph_.GetPlotLayer()));
   ASSERT_TRUE(graph_.ClearCanvas());
   canvas_test::LogCapture log;
-  EXPECT_EQ(0, graph_.PlotSeries(points.begin(), points.GetCount(), CICGGraph::kPlotLine, RGB(0, 0, 255)))
+  EXPECT_EQ(
+      0, graph_.PlotSeries(points.begin(), points.GetCount(), CICGGraph::kPlotLine, RGB(0, 0, 255)))
       << "not every point was drawn";
   const Picture plot = ReadPicture(graph_, graph_.GetPlotLayer());
   EXPECT_EQ(Key(), plot(300, 90)) << "no line from (-4, 1) across the gap";
@@ -256,7 +261,8 @@ TEST_F(GraphTest, UnsoundSettingsAreRefusedLoggedAndLeaveTheChartAsItWas) {
 }
 
 TEST_F(GraphTest, DrawingTheChartLeavesTheOwnersLayerCurrentForItsOwnDrawing) {
-  const std::int32_t mine = graph_.CreateLayer(canvas_test::Description(icg_mode::kTransparent, graph_.key_color));
+  const std::int32_t mine =
+      graph_.CreateLayer(canvas_test::Description(icg_mode::kTransparent, graph_.key_color));
   ASSERT_EQ(6, mine);
   canvas_test::FillLayer(graph_, mine, PixelOf(graph_.key_color));
   ASSERT_EQ(1, graph_.DrawFrame());
@@ -286,10 +292,11 @@ TEST(GraphLifetimeTest, FramesAndDestructionLeaveNoGdiObjectBehind) {
     ASSERT_EQ(1, graph.DrawFrame());
     const gdi::LiveCounts after_one = gdi::Live();
     for (int i = 0; i < 100; ++i) ASSERT_EQ(1, graph.DrawFrame()) << "frame " << i;
-    EXPECT_EQ(after_one, gdi::Live()) << "after one frame " << Describe(after_one) << ", after 101 "
-                                      << Describe(gdi::Live());
+    EXPECT_EQ(after_one, gdi::Live())
+        << "after one frame " << Describe(after_one) << ", after 101 " << Describe(gdi::Live());
   }
-  EXPECT_EQ(before, gdi::Live()) << "before " << Describe(before) << ", after " << Describe(gdi::Live());
+  EXPECT_EQ(before, gdi::Live()) << "before " << Describe(before) << ", after "
+                                 << Describe(gdi::Live());
 }
 
 // The frame thread draws through the graph's DrawFrame: the graph may be destroyed
@@ -312,7 +319,8 @@ TEST(GraphLifetimeTest, AGraphDestroyedWhileItsFrameThreadRunsStopsItFirst) {
     EXPECT_GE(frames.load(), 5) << "the frame thread ran";
     graph.reset();
   }
-  EXPECT_EQ(before, gdi::Live()) << "before " << Describe(before) << ", after " << Describe(gdi::Live());
+  EXPECT_EQ(before, gdi::Live()) << "before " << Describe(before) << ", after "
+                                 << Describe(gdi::Live());
 }
 
 }  // namespace

@@ -111,9 +111,9 @@ TEST(PositionTest, ResetRestoresEachFormsNeutralValue) {
   C2DPos position(7, 8);
   C2DOpe rotation(1.0f);
   C2DOpe translation(5, 6);
-  for (CMatrix<float>* m : {&plain, static_cast<CMatrix<float>*>(&position),
-                            static_cast<CMatrix<float>*>(&rotation),
-                            static_cast<CMatrix<float>*>(&translation)}) {
+  for (CMatrix<float>* m :
+       {&plain, static_cast<CMatrix<float>*>(&position), static_cast<CMatrix<float>*>(&rotation),
+        static_cast<CMatrix<float>*>(&translation)}) {
     m->Reset();  // through the base, as the library's callers may hold them
   }
   EXPECT_EQ((std::vector<float>{0, 0, 0, 0}), Elements(plain));
@@ -153,17 +153,16 @@ TEST(OperatorTest, MovesTurnsAndComposesPositions) {
   const C2DPos b = C2DPos(1, 0) * (turn * move);
   EXPECT_NEAR(10.0f, b.X(), 1e-5f);
   EXPECT_NEAR(1.0f, b.Y(), 1e-5f);
-  EXPECT_EQ(Text(kPosShapeMismatch), Thrown([&] {
-              C2DPos(static_cast<const CMatrix<float>&>(move) * turn);
-            })) << "an operator product is no position";
+  EXPECT_EQ(Text(kPosShapeMismatch),
+            Thrown([&] { C2DPos(static_cast<const CMatrix<float>&>(move) * turn); }))
+      << "an operator product is no position";
 }
 
 TEST(OperatorTest, RelativePositionReadsOnlyTheTranslationRow) {
   const C2DPos p(5, 5);
   EXPECT_EQ((std::vector<float>{3, 2, 1}), Elements(C2DOpe(2, 3).Relative(p)));
   EXPECT_EQ(Elements(p), Elements(C2DOpe(0.7f).Relative(p)));
-  EXPECT_EQ((std::vector<float>{3, 2, 1}),
-            Elements((C2DOpe(0.7f) * C2DOpe(2, 3)).Relative(p)))
+  EXPECT_EQ((std::vector<float>{3, 2, 1}), Elements((C2DOpe(0.7f) * C2DOpe(2, 3)).Relative(p)))
       << "the rotation part is ignored";
 }
 

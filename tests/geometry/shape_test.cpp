@@ -24,8 +24,8 @@ std::string Describe(const C2DPos& p) {
       actual.Get(0, 2) == 1.0f) {
     return ::testing::AssertionSuccess();
   }
-  return ::testing::AssertionFailure() << "expected (" << x << ", " << y << ", 1), got "
-                                       << Describe(actual);
+  return ::testing::AssertionFailure()
+         << "expected (" << x << ", " << y << ", 1), got " << Describe(actual);
 }
 
 TEST(ShapeTest, ARootStandsAtItsOffsetTurnedByItsPlacement) {
@@ -72,7 +72,8 @@ TEST(ShapeTest, UnderTheStopShapeTheOffsetTurnsByThePlacementAngle) {
   ASSERT_TRUE(shape.Place(&stop, C2DPos(2, 0), kPi / 6));
   shape.SetTurnAngle(0.1f);
   float angle = 0.0f;
-  EXPECT_TRUE(Near(shape.AbsolutePosition(&stop, angle), 2 * std::cos(kPi / 6), 2 * std::sin(kPi / 6)));
+  EXPECT_TRUE(
+      Near(shape.AbsolutePosition(&stop, angle), 2 * std::cos(kPi / 6), 2 * std::sin(kPi / 6)));
   EXPECT_NEAR(kPi / 6 + 0.1f, angle, kTolerance);
 }
 

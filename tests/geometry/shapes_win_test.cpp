@@ -17,7 +17,8 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 class ShapesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    layer_ = canvas_.CreateLayer(canvas_test::Description(icg_mode::kTransparent, canvas_.key_color));
+    layer_ =
+        canvas_.CreateLayer(canvas_test::Description(icg_mode::kTransparent, canvas_.key_color));
     ASSERT_NE(0, layer_);
     canvas_test::FillLayer(canvas_, layer_, kBlack);
   }
@@ -108,7 +109,8 @@ TEST_F(ShapesTest, FewerThanTwoPointsAreLoggedAndDrawNothing) {
 }
 
 TEST_F(ShapesTest, PensAndBrushesAreReplacedNotPiledUp) {
-  CICGPolygon polygon(canvas_, {{0, 0}, {8, 0}, {4, 6}}, {.pen_color = kRed, .pen_width = 2, .fill_color = kBlue});
+  CICGPolygon polygon(canvas_, {{0, 0}, {8, 0}, {4, 6}},
+                      {.pen_color = kRed, .pen_width = 2, .fill_color = kBlue});
   CICGPolyline polyline(canvas_, {{0, 0}, {8, 8}}, {.pen_color = kGreen, .pen_width = 1});
   CICGCircle circle(canvas_, 6, 6, {.pen_color = kBlue, .pen_width = 1, .fill_color = kRed});
   auto draw_all = [&](int i) {
@@ -119,8 +121,8 @@ TEST_F(ShapesTest, PensAndBrushesAreReplacedNotPiledUp) {
   draw_all(0);
   const gdi::LiveCounts after_one = gdi::Live();
   for (int i = 1; i < 300; ++i) draw_all(i % 100);
-  EXPECT_EQ(after_one, gdi::Live()) << "after one round " << Describe(after_one) << ", after 300 "
-                                    << Describe(gdi::Live());
+  EXPECT_EQ(after_one, gdi::Live())
+      << "after one round " << Describe(after_one) << ", after 300 " << Describe(gdi::Live());
 }
 
 TEST(ShapesLifetimeTest, ACanvasThatShapesDrewOnReleasesTheirPensAndBrushes) {
@@ -128,12 +130,14 @@ TEST(ShapesLifetimeTest, ACanvasThatShapesDrewOnReleasesTheirPensAndBrushes) {
   const gdi::LiveCounts before = gdi::Live();
   {
     CICG canvas(window.get());
-    CICGPolygon polygon(canvas, {{0, 0}, {8, 0}, {4, 6}}, {.pen_color = kRed, .pen_width = 2, .fill_color = kBlue});
+    CICGPolygon polygon(canvas, {{0, 0}, {8, 0}, {4, 6}},
+                        {.pen_color = kRed, .pen_width = 2, .fill_color = kBlue});
     CICGCircle circle(canvas, 6, 6, {});
     polygon.Draw(C2DPos(20, 20), 0.0f);
     circle.Draw(C2DPos(40, 40), 0.0f);
   }
-  EXPECT_EQ(before, gdi::Live()) << "before " << Describe(before) << ", after " << Describe(gdi::Live());
+  EXPECT_EQ(before, gdi::Live()) << "before " << Describe(before) << ", after "
+                                 << Describe(gdi::Live());
 }
 
 }  // namespace

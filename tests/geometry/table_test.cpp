@@ -51,8 +51,7 @@ TEST(TableTest, GrowsByDoublingOrByTheStep) {
 TEST(TableTest, GrowthBeyondWhatFitsIsRefusedAndChangesNothing) {
   CITable<char> wraps(1, 0xFFFFFFFFu);
   wraps.Add('a');
-  EXPECT_EQ("range 1283 1", Thrown([&] { wraps.Add('b'); }))
-      << "1 + 4294967295 wraps to 0";
+  EXPECT_EQ("range 1283 1", Thrown([&] { wraps.Add('b'); })) << "1 + 4294967295 wraps to 0";
   EXPECT_EQ(1u, wraps.GetCapacity());
   EXPECT_EQ((std::vector<char>{'a'}), std::vector<char>(wraps.begin(), wraps.end()));
 

@@ -1,5 +1,6 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdio>
