@@ -73,19 +73,14 @@ uint32_t FreshColour(uint32_t* out, int32_t count, uint32_t state) {
 }
 
 // out[x] = out[x - period] for x in [from, to): each pixel repeats the one a local
-// period to its left, which this pass wrote before. Every written pixel has a fourth
-// byte of 0, so the copies need no mask. Blocks of 8 are safe to move at once
-// whenever the period is at least 8, because the whole source block then lies left of
-// the destination.
+// period to its left, which this pass wrote before. A stretch of up to one period lies
+// wholly right of the pixels it repeats, so it moves in one copy. Every written pixel
+// has a fourth byte of 0, so the copies need no mask.
 void Repeat(uint32_t* row, int32_t from, int32_t to, int32_t period) {
-  int32_t x = from;
-  if (period >= 8) {
-    for (; x + 8 <= to; x += 8) {
-      std::memcpy(row + x, row + x - period, 8 * sizeof(uint32_t));
-    }
-  }
-  for (; x < to; ++x) {
-    row[x] = row[x - period];
+  for (int32_t x = from; x < to;) {
+    const int32_t count = std::min(period, to - x);
+    std::memcpy(row + x, row + x - period, static_cast<size_t>(count) * sizeof(uint32_t));
+    x += count;
   }
 }
 
