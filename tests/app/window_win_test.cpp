@@ -374,3 +374,47 @@ TEST_F(BoardSession, TheCopyCommandPutsTheWholePictureOnTheClipboard) {
 
 }  // namespace
 }  // namespace board_test
+
+namespace board_test {
+namespace {
+
+struct RunResult {
+  int exit_code = -1;
+};
+
+DWORD WINAPI RunBoardThread(LPVOID data) {
+  static_cast<RunResult*>(data)->exit_code =
+      RunBoard(GetModuleHandleA(nullptr), SW_SHOWNOACTIVATE, &FakeModulePath);
+  MSG quit;
+  // A quit message left behind would end the next message loop of this thread.
+  return PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) ? 1 : 0;
+}
+
+TEST(BoardStartTest, ASetupThatFailsRefusesTheWindowAndTheProgramEndsWithCodeZero) {
+  ProgramFolder program;
+  gdi::FailCreation(0);  // the canvas cannot have the window's DC
+  RunResult result;
+  DWORD thread_id = 0;
+  HANDLE thread = CreateThread(nullptr, 0, &RunBoardThread, &result, 0, &thread_id);
+  ASSERT_NE(nullptr, thread);
+  const DWORD waited = WaitForSingleObject(thread, 10000);
+  gdi::FailCreation(-1);
+  if (waited != WAIT_OBJECT_0) {
+    // It made a window after all: end it before failing.
+    if (HWND window = FindWindowA("PARALLUX", nullptr)) PostMessageA(window, WM_CLOSE, 0, 0);
+    WaitForSingleObject(thread, 10000);
+  }
+  DWORD quit_left = 1;
+  GetExitCodeThread(thread, &quit_left);
+  CloseHandle(thread);
+  ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), waited) << "the program did not end by itself";
+  EXPECT_EQ(0, result.exit_code);
+  EXPECT_EQ(0u, quit_left) << "a quit message was left in the queue";
+  EXPECT_EQ(nullptr, FindWindowA("PARALLUX", nullptr)) << "no window may be left";
+  EXPECT_EQ(nullptr, g_board.canvas);
+  const std::string log = program.Log();
+  EXPECT_NE(std::string::npos, log.find("SetupBoard : *vornack error : .\\icg(443)")) << log;
+}
+
+}  // namespace
+}  // namespace board_test
