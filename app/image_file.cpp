@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 // The one translation unit that holds stb's code. Only the two formats the program
 // reads are compiled in: fewer decoders, less code that sees untrusted files.
@@ -9,6 +10,12 @@
 #define STBI_ONLY_BMP
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
+// The PNG writer only asserts that its buffers grew, and in a release build it would
+// write past a buffer that did not: out of memory there is an allocation failure.
+#define STBIW_ASSERT(condition)               \
+  do {                                        \
+    if (!(condition)) throw std::bad_alloc(); \
+  } while (0)
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 

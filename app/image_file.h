@@ -9,8 +9,9 @@
 #include "app/image_rows.h"
 
 // Larger pictures are refused before their pixels are decoded: a header can claim any
-// size, and stb's own sizes and offsets are int, which pictures up to this side keep
-// far from overflow.
+// size. stb's own sizes and offsets are int; up to this side an 8-bit picture keeps
+// them from overflow (a 16-bit RGBA PNG of the largest size does not fit, and is
+// refused as too large for memory).
 constexpr int32_t kMaxImageSide = 16384;
 
 struct ImageError {

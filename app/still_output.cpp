@@ -49,13 +49,15 @@ bool ReplaceFileContents(const std::string& path, const uint8_t* data, size_t si
   // file that exists, whoever made it.
   std::string temp;
   int fd = -1;
+  int open_error = 0;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
+    open_error = errno;  // before any string is built, which may change it
+    if (fd < 0 && open_error != EEXIST) break;
   }
   if (fd < 0) {
-    *error = SystemError("cannot create a temporary file beside '" + path + "'", errno);
+    *error = SystemError("cannot create a temporary file beside '" + path + "'", open_error);
     return false;
   }
 

@@ -14,7 +14,10 @@ bool WriteAll(HANDLE file, const uint8_t* data, size_t size) {
     // WriteFile counts in DWORD; a chunk well below that also keeps one call short.
     const DWORD chunk = size > (1u << 26) ? (1u << 26) : static_cast<DWORD>(size);
     DWORD written = 0;
-    if (!WriteFile(file, data, chunk, &written, nullptr) || written == 0) {
+    if (!WriteFile(file, data, chunk, &written, nullptr)) return false;
+    if (written == 0) {
+      // Succeeded without writing: the last error is not this call's.
+      SetLastError(ERROR_WRITE_FAULT);
       return false;
     }
     data += written;
