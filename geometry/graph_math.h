@@ -55,7 +55,9 @@ std::int32_t MapY(const PlotArea& area, const DataRect& data, float y);
 
 // The indices i whose lines origin + i x step lie within [from, to], first to last
 // (none when last < first). Values a rounding step beyond an end still count, so a
-// range that ends on a multiple of the step keeps its end line.
+// range that ends on a multiple of the step keeps its end line. Truncating the ends'
+// quotients toward zero instead would put a line, and its label, outside the range
+// whenever an end is not on the grid (0.5 to 4.5 would draw one at 0).
 struct GridSpan {
   std::int32_t first;
   std::int32_t last;

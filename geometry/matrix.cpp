@@ -57,7 +57,7 @@ CMatrix<T>& CMatrix<T>::operator=(const CMatrix& other) {
   if (this == &other) return *this;
   if (rows_ == other.rows_ && cols_ == other.cols_) {
     CopyElementsFrom(other);
-  } else if (Size() == 0) {
+  } else if (rows_ == 0 && cols_ == 0) {
     std::unique_ptr<T[]> elements = AllocateElements<T>(other.Size(), kMatrixCopyAllocFailed);
     std::copy(other.elements_.get(), other.elements_.get() + other.Size(), elements.get());
     elements_ = std::move(elements);
@@ -74,7 +74,8 @@ template <typename T>
 // NOLINTNEXTLINE(performance-noexcept-move-constructor,bugprone-exception-escape)
 CMatrix<T>& CMatrix<T>::operator=(CMatrix&& other) {
   if (this == &other) return *this;
-  if ((rows_ != other.rows_ || cols_ != other.cols_) && Size() != 0) throw kMatrixAssignMismatch;
+  const bool moved_from = rows_ == 0 && cols_ == 0;
+  if ((rows_ != other.rows_ || cols_ != other.cols_) && !moved_from) throw kMatrixAssignMismatch;
   rows_ = std::exchange(other.rows_, 0);
   cols_ = std::exchange(other.cols_, 0);
   elements_ = std::move(other.elements_);

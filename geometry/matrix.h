@@ -31,8 +31,8 @@ class CMatrix {
   // Every element 0. The 2-D forms restore their own neutral value instead.
   virtual void Reset();
 
-  // Shapes must be equal; a matrix without elements (moved from, or 0 x n) takes the
-  // other's shape instead.
+  // Shapes must be equal; only a matrix moved from (0 x 0) takes the other's shape
+  // instead.
   CMatrix& operator=(const CMatrix& other);
   CMatrix& operator=(CMatrix&& other);
 

@@ -12,9 +12,9 @@
 //
 //   C2DObject arm(C2DPos(40, 0));                     // 40 pixels out from the hub
 //   arm.SetParent(&hub);
-//   CICGPolygon star(canvas, {{0, -20}, {6, 8}, {-6, 8}},
-//                    {.pen_color = RGB(255, 255, 255), .pen_width = 1, .fill_color = RGB(0, 0,
-//                    255)});
+//   const ShapeStyle blue{.pen_color = RGB(255, 255, 255), .pen_width = 1,
+//                         .fill_color = RGB(0, 0, 255)};
+//   CICGPolygon star(canvas, {{0, -20}, {6, 8}, {-6, 8}}, blue);
 //   star.SetParent(&arm);
 //   float angle = 0;
 //   const C2DPos at = star.AbsolutePosition(nullptr, angle);

@@ -78,6 +78,9 @@ class CITable : public CIArray<T> {
     return this->Slots()[index];
   }
 
+  // Assignment from an array, through the array's interface, stays reachable.
+  using CIArray<T>::operator=;
+
   // Takes a copy of the other's elements in use. A capacity that holds them is kept;
   // a smaller one is replaced by exactly the other's count (CIMemoryError code 0x502
   // when that storage cannot be allocated, leaving this table as it was). The step is

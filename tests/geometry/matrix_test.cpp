@@ -78,6 +78,9 @@ TEST(MatrixTest, AssignsEqualShapesOnlyUnlessEmptiedByAMove) {
   const CMatrix<float> column = Counting(3, 1);
   EXPECT_EQ(Text(kMatrixAssignMismatch), Thrown([&] { row = column; })) << "same size, other shape";
   EXPECT_EQ(Text(kMatrixAssignMismatch), Thrown([&] { row = Counting(3, 1); })) << "moved in";
+  CMatrix<float> no_rows(0, 3);
+  EXPECT_EQ(Text(kMatrixAssignMismatch), Thrown([&] { no_rows = source; }))
+      << "a 0 x 3 matrix is a shape of its own";
 
   CMatrix<float> copy(target);
   copy.Set(0, 0, -7.0f);

@@ -163,7 +163,7 @@ TEST(TableTest, CountNeverExceedsTheCapacity) {
   CIArray<C2DPos>& as_array = u;
   as_array.Resize(1);
   EXPECT_EQ(1u, u.GetCount());
-  as_array = CIArray<C2DPos>(6);
+  u = CIArray<C2DPos>(6);  // no cast needed
   EXPECT_EQ(6u, u.GetCapacity());
   EXPECT_EQ((std::vector<float>{0}), Xs(u)) << "array assignment keeps the count, copies slots";
   EXPECT_FALSE(u.Equals(Counting(1, 6))) << "Equals sees spare slots too";
