@@ -11,6 +11,8 @@ SettingsPaths g_paths;
 
 namespace {
 
+// The program's entries name its source as "Parallux", as the library's name "icg".
+constexpr char kSourceFile[] = ".\\Parallux";
 constexpr char kSection[] = "SETTINGS";
 constexpr char kDefaultBackground[] = "背景.bmp";
 constexpr char kDefaultText[] = "テキストを入力してください。";
@@ -61,7 +63,7 @@ bool MakeSettingsPath(ModulePathGetter get_module_path) {
     // A path that filled the whole buffer was cut: it names some other file, and the
     // settings must never be read from or written to that.
     const DWORD code = length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
-    TheLog().LogSystemError(4, __FILE__, __LINE__, code);
+    TheLog().LogSystemError(4, kSourceFile, __LINE__, code);
     p.module_path[0] = '\0';
     return false;
   }
@@ -140,7 +142,7 @@ void SaveSettings(const BoardState& board) {
     if (WritePrivateProfileStringA(kSection, key, value, temporary)) {
       written = true;
     } else {
-      TheLog().LogSystemError(4, __FILE__, __LINE__, GetLastError());
+      TheLog().LogSystemError(4, kSourceFile, __LINE__, GetLastError());
     }
   };
   try {
@@ -163,7 +165,7 @@ void SaveSettings(const BoardState& board) {
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, temporary);
   if (written && !MoveFileExA(temporary, g_paths.settings_path,
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    TheLog().LogSystemError(4, __FILE__, __LINE__, GetLastError());
+    TheLog().LogSystemError(4, kSourceFile, __LINE__, GetLastError());
   }
   DeleteFileA(temporary);
 }

@@ -615,7 +615,7 @@ TEST_F(ParalluxProgram, SettingsThatCannotBeWrittenAreLoggedAndTheProgramStillEn
   ASSERT_NE("<missing>", log) << "no log beside the program";
   // One entry for each of the six keys, in the system-error form from the settings code.
   int failures = 0;
-  const std::string entry = "ERROR [settings_win.cpp:";
+  const std::string entry = "ERROR [Parallux:";
   for (std::size_t at = log.find(entry); at != std::string::npos; at = log.find(entry, at + 1))
     ++failures;
   EXPECT_EQ(6, failures) << "the log:\n" << log;

@@ -193,7 +193,7 @@ TEST(SettingsTest, APathCutByItsBufferIsNeverUsed) {
   }
   // One system-error line naming the buffer's shortage.
   const std::string log = program.Log();
-  EXPECT_NE(std::string::npos, log.find("ERROR [settings_win.cpp:")) << log;
+  EXPECT_NE(std::string::npos, log.find("ERROR [Parallux:")) << log;
 }
 
 TEST(SettingsTest, AFileThatCannotBeWrittenIsLoggedKeyByKeyAndTheProgramGoesOn) {
@@ -204,8 +204,8 @@ TEST(SettingsTest, AFileThatCannotBeWrittenIsLoggedKeyByKeyAndTheProgramGoesOn) 
   SaveSettings(g_board);
   const std::string log = program.Log();
   std::size_t lines = 0;
-  for (std::size_t at = log.find("ERROR [settings_win.cpp:"); at != std::string::npos;
-       at = log.find("ERROR [settings_win.cpp:", at + 1)) {
+  for (std::size_t at = log.find("ERROR [Parallux:"); at != std::string::npos;
+       at = log.find("ERROR [Parallux:", at + 1)) {
     ++lines;
   }
   EXPECT_EQ(6u, lines) << "one entry per key:\n" << log;
