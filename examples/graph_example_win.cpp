@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <numbers>
 
@@ -190,6 +191,12 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         g_run.scene = std::make_unique<Scene>(window);
       } catch (const char* text) {
         Fail(text);
+        return -1;
+      } catch (const std::exception& error) {
+        Fail(error.what());
+        return -1;
+      } catch (...) {
+        Fail("the graph could not be made");
         return -1;
       }
       if (!g_run.scene->Ready()) {
