@@ -415,6 +415,10 @@ int main(int argc, char** argv) {
   TheLog().Close();
   const std::string log = folder.Read("Parallux0.log");
 
+  if (samples.empty()) {
+    std::printf("FAILURE: not one sample was taken\nsoak FAILED\n");
+    return 1;
+  }
   const Sample& first = samples.front();
   const Sample& last = samples.back();
   const auto describe = [](const char* name, const Sample& s) {

@@ -78,7 +78,7 @@ class ParalluxProcess {
   // Copies until `condition` holds for the picture or the time is up; the last picture
   // is left in `picture` either way.
   template <typename Condition>
-  bool CopyUntil(Picture* picture, Condition condition, DWORD timeout_ms = 5000) const {
+  bool CopyUntil(Picture* picture, Condition condition, DWORD timeout_ms = 10000) const {
     const DWORD start = GetTickCount();
     for (;;) {
       if (Copy(picture) && condition(*picture)) return true;
