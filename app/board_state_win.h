@@ -54,6 +54,10 @@ struct BoardState {
 
  public:
   std::atomic<bool> paused{false};
+  // The background image drawn on black, as pixels: what every frame's depth image
+  // starts from. The image does not change while the board runs, so it is read from a
+  // layer once, at setup; none without a background image.
+  std::unique_ptr<std::uint32_t[]> background_depth;
 
   // The hidden text, cut to 40 bytes before a double-byte character that would not fit.
   void SetText(const char* text);

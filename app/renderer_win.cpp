@@ -89,6 +89,18 @@ DWORD SetupBoard(BoardState& board, HWND window) {
   if (board.text_layer == 0 || board.guide_layer == 0) {
     return RefuseSetup(board, ERROR_FUNCTION_FAILED, "CreateLayer");
   }
+  if (board.background_bitmap != nullptr) {
+    board.background_depth.reset(AllocatePixels(pixels));
+    if (!board.background_depth) {
+      return RefuseSetup(board, ERROR_NOT_ENOUGH_MEMORY, "background depth");
+    }
+    // The background on black, read back once for all frames.
+    canvas.SelectLayer(board.text_layer);
+    canvas.FillCanvas(RGB(0, 0, 0));
+    canvas.DrawBitmap(board.background_bitmap);
+    canvas._get_dib_src(board.text_layer);
+    std::memcpy(board.background_depth.get(), canvas.src_buffer, pixels * sizeof(std::uint32_t));
+  }
   // The views as they stand (both off at start).
   ShowText(board, board.show_text);
   ShowGuide(board, board.show_guide);
@@ -103,6 +115,7 @@ void TeardownBoard(BoardState& board) {
   // The canvas first: its destruction ends the frame thread, which uses the rest.
   board.canvas.reset();
   board.depth_buffer.reset();
+  board.background_depth.reset();
   if (board.background_bitmap != nullptr) {
     gdi::DeleteObject(board.background_bitmap);
     board.background_bitmap = nullptr;
@@ -120,26 +133,28 @@ std::int32_t BoardFrame(CICG* canvas, std::uint32_t elapsed_ms) {
   const std::int32_t height = canvas->height;
   const std::size_t pixels = static_cast<std::size_t>(width) * height;
 
-  // The background image on black, as depth.
+  // The background's depth on black, then the text on black: the text layer keeps only
+  // the text, which the text view blends.
+  std::uint32_t* depth = board->depth_buffer.get();
+  if (board->background_depth) {
+    std::memcpy(depth, board->background_depth.get(), pixels * sizeof(std::uint32_t));
+  } else {
+    std::memset(depth, 0, pixels * sizeof(std::uint32_t));
+  }
   canvas->SelectLayer(board->text_layer);
   canvas->FillCanvas(RGB(0, 0, 0));
-  if (board->background_bitmap != nullptr) canvas->DrawBitmap(board->background_bitmap);
-  canvas->_get_dib_src(board->text_layer);
-  std::memcpy(board->depth_buffer.get(), canvas->src_buffer, pixels * sizeof(std::uint32_t));
-
-  // The text on black: the layer keeps only the text, which the text view blends.
-  canvas->FillCanvas(RGB(0, 0, 0));
   DrawScrollingText(*canvas, settings.text, settings.params.text_depth, elapsed_ms);
+  // The guide layer is drawn last; selecting it now also lets go of the text layer,
+  // whose bits can then be read without parking the DC.
+  canvas->SelectLayer(board->guide_layer);
   canvas->_get_dib_src(board->text_layer);
 
   // The depth image (the brighter of background and text) and the new dots. Every
   // pixel of the destination is written, so the previous picture need not be read.
-  const std::uint32_t period =
-      SynthesizeStereogram(width, height, board->depth_buffer.get(), canvas->src_buffer,
-                           canvas->dst_buffer, settings.params, g_dots);
+  const std::uint32_t period = SynthesizeStereogram(width, height, depth, canvas->src_buffer,
+                                                    canvas->dst_buffer, settings.params, g_dots);
   canvas->_set_dib_dst(board->base_layer);
 
-  canvas->SelectLayer(board->guide_layer);
   canvas->ClearCanvas();
   if (settings.show_guide) {
     for (const GuideRect& mark :

@@ -4,8 +4,11 @@
 // The picture lives either in the composition bitmap (for the GDI modes 1 and 3, and
 // for the window) or in dst_buffer (for the pixel modes 2, 4, 5 and 6), and moves
 // between the two only when the next layer needs it elsewhere; so a run of pixel-mode
-// layers costs one read and one write of the picture, not one of each per layer.
-// Bitmaps whose bits are read or set are first taken out of their DC, as GDI requires.
+// layers costs one read and one write of the picture, not one of each per layer. A
+// plain copy (SRCCOPY) of a whole layer replaces the picture, so it is read straight
+// into the buffer. Bitmaps whose bits are read or set are first taken out of their DC,
+// as GDI requires; since selecting a canvas-sized bitmap costs Wine about as much as
+// reading all its bits, a DC is parked only when it holds such a bitmap.
 #include "canvas/gdi_win.h"
 #include "canvas/icg.h"
 #include "canvas/pixel_kernels.h"
@@ -16,7 +19,9 @@
 class CanvasComposer {
  public:
   explicit CanvasComposer(CICG& canvas)
-      : c_(canvas), parking_(gdi::CreateBitmap(canvas.draw_dc, 0, 0)) {}
+      : c_(canvas),
+        parking_(gdi::CreateBitmap(canvas.draw_dc, 0, 0)),
+        drawing_(static_cast<HBITMAP>(GetCurrentObject(canvas.draw_dc, OBJ_BITMAP))) {}
   ~CanvasComposer() {
     // A frame that failed half way still leaves the composition bitmap in its DC.
     if (compose_parked_) SelectObject(c_.compose_dc, c_.compose_bitmap);
@@ -27,6 +32,11 @@ class CanvasComposer {
   bool Compose(const ICGLayer& layer) {
     switch (layer.mode.load()) {
       case icg_mode::kCopy:
+        if (layer.rop == SRCCOPY) {
+          if (!ReadLayer(layer, c_.dst_buffer)) return false;
+          in_buffer_ = true;
+          return true;
+        }
         return PictureInBitmap() && SelectLayer(layer) &&
                BitBlt(c_.compose_dc, 0, 0, c_.width, c_.height, c_.draw_dc, 0, 0, layer.rop);
       case icg_mode::kTransparent:
@@ -62,7 +72,8 @@ class CanvasComposer {
     if (!BitBlt(c_.window_dc, 0, 0, c_.width, c_.height, c_.compose_dc, 0, 0, SRCCOPY)) {
       return false;
     }
-    return c_.ReselectCurrentLayer();
+    const ICGLayer* current = c_.FindLayer(c_.current_layer);
+    return current == nullptr || current->bitmap == drawing_ || c_.ReselectCurrentLayer();
   }
 
  private:
@@ -76,29 +87,46 @@ class CanvasComposer {
   }
 
   bool SelectLayer(const ICGLayer& layer) {
-    return SelectObject(c_.draw_dc, layer.bitmap) != nullptr;
+    if (drawing_ == layer.bitmap) return true;
+    if (SelectObject(c_.draw_dc, layer.bitmap) == nullptr) return false;
+    drawing_ = layer.bitmap;
+    return true;
   }
-
-  // The drawing DC lets go of whatever layer it holds, so its bits can be read.
-  bool ParkDrawDC() { return parking_ && SelectObject(c_.draw_dc, parking_.get()) != nullptr; }
 
   bool ReadLayer(const ICGLayer& layer, std::uint32_t* pixels) {
-    return ParkDrawDC() && ReadBitmapBits(c_.window_dc, layer.bitmap, c_.width, c_.height, pixels);
+    if (drawing_ == layer.bitmap) {
+      // The drawing DC lets go of the layer, so that its bits can be read.
+      if (!parking_ || SelectObject(c_.draw_dc, parking_.get()) == nullptr) return false;
+      drawing_ = parking_.get();
+    }
+    return ReadBitmapBits(c_.window_dc, layer.bitmap, c_.width, c_.height, pixels);
   }
 
-  bool PictureInBuffer() {
+  bool ParkComposition() {
     if (compose_parked_) return true;
     if (!parking_ || SelectObject(c_.compose_dc, parking_.get()) == nullptr) return false;
     compose_parked_ = true;
-    return ReadBitmapBits(c_.window_dc, c_.compose_bitmap, c_.width, c_.height, c_.dst_buffer);
+    return true;
+  }
+
+  bool PictureInBuffer() {
+    if (in_buffer_) return true;
+    if (!ParkComposition() ||
+        !ReadBitmapBits(c_.window_dc, c_.compose_bitmap, c_.width, c_.height, c_.dst_buffer)) {
+      return false;
+    }
+    in_buffer_ = true;
+    return true;
   }
 
   bool PictureInBitmap() {
-    if (!compose_parked_) return true;
+    if (!in_buffer_) return true;
+    if (!ParkComposition()) return false;
     const bool written =
         WriteBitmapBits(c_.window_dc, c_.compose_bitmap, c_.width, c_.height, c_.dst_buffer);
     if (SelectObject(c_.compose_dc, c_.compose_bitmap) == nullptr) return false;
     compose_parked_ = false;
+    in_buffer_ = false;
     return written;
   }
 
@@ -143,8 +171,10 @@ class CanvasComposer {
   }
 
   CICG& c_;
-  gdi::Bitmap parking_;  // the stock 1 x 1 bitmap: selecting it costs nothing
-  bool compose_parked_ = false;
+  gdi::Bitmap parking_;          // the stock 1 x 1 bitmap: selecting it costs nothing
+  HBITMAP drawing_;              // what the drawing DC holds now
+  bool in_buffer_ = false;       // dst_buffer holds the picture, the bitmap is behind
+  bool compose_parked_ = false;  // the composition bitmap is out of its DC
 };
 
 std::int32_t CICG::DrawFrame() {
