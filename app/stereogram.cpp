@@ -9,15 +9,15 @@ namespace {
 // products are independent, so a run of fresh dots is not bound to the latency of
 // one multiplication per dot; the sequence is exactly that of DotGenerator.
 struct Jump {
-  uint32_t a[8];
-  uint32_t c[8];
+  uint32_t a[24];
+  uint32_t c[24];
 };
 
 constexpr Jump MakeJump() {
   Jump j{};
   uint32_t a = 1;
   uint32_t c = 0;
-  for (int k = 0; k < 8; ++k) {
+  for (int k = 0; k < 24; ++k) {
     a = a * DotGenerator::kMultiplier;
     c = c * DotGenerator::kMultiplier + DotGenerator::kIncrement;
     j.a[k] = a;
@@ -50,18 +50,19 @@ uint32_t FreshGrey(uint32_t* out, int32_t count, uint32_t state) {
   return state;
 }
 
-// Colour dots: three steps each, drawn blue first, then green, then red; two dots
-// (six steps) are formed from one state.
+// Colour dots: three steps each, drawn blue first, then green, then red; eight dots
+// (24 steps) are formed from one state.
 uint32_t FreshColour(uint32_t* out, int32_t count, uint32_t state) {
   int32_t i = 0;
-  for (; i + 2 <= count; i += 2) {
-    uint32_t s[6];
-    for (int k = 0; k < 6; ++k) {
+  for (; i + 8 <= count; i += 8) {
+    uint32_t s[24];
+    for (int k = 0; k < 24; ++k) {
       s[k] = kJump.a[k] * state + kJump.c[k];
     }
-    out[i] = DotByte(s[2]) << 16 | DotByte(s[1]) << 8 | DotByte(s[0]);
-    out[i + 1] = DotByte(s[5]) << 16 | DotByte(s[4]) << 8 | DotByte(s[3]);
-    state = s[5];
+    for (int k = 0; k < 8; ++k) {
+      out[i + k] = DotByte(s[3 * k + 2]) << 16 | DotByte(s[3 * k + 1]) << 8 | DotByte(s[3 * k]);
+    }
+    state = s[23];
   }
   for (; i < count; ++i) {
     const uint32_t sb = Step(state);
