@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/resource.h"
+#include "tests/app/first_run_settings.h"
 #include "tests/app/parallux_process_win.h"
 
 namespace parallux_e2e {
@@ -29,14 +30,7 @@ constexpr int kFarBottom = 50;
 // The local period at the default text depth: 100 - ((200 * 100) >> 8) / 4.
 constexpr int kTextPeriod = 81;
 
-constexpr const char* kDefaultSettings =
-    "[SETTINGS]\r\n"
-    "BGI='背景.bmp'\r\n"
-    "REV=0\r\n"
-    "PWD=100\r\n"
-    "TDS=200\r\n"
-    "VDT=1\r\n"
-    "TEXT='テキストを入力してください。'\r\n";
+constexpr const char* kDefaultSettings = kFirstRunSettings;
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   text.replace(text.find(from), from.size(), to);

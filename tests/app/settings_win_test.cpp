@@ -3,19 +3,12 @@
 #include <random>
 
 #include "tests/app/board_fixture_win.h"
+#include "tests/app/first_run_settings.h"
 
 namespace board_test {
 namespace {
 
-// The file a first run writes, byte for byte (Shift-JIS, CR LF).
-const std::string kFirstRunFile =
-    "[SETTINGS]\r\n"
-    "BGI='背景.bmp'\r\n"
-    "REV=0\r\n"
-    "PWD=100\r\n"
-    "TDS=200\r\n"
-    "VDT=1\r\n"
-    "TEXT='テキストを入力してください。'\r\n";
+const std::string kFirstRunFile = kFirstRunSettings;
 
 TEST(SettingsTest, AFirstRunUsesTheDefaultsAndWritesAllSixKeys) {
   ProgramFolder program;
