@@ -59,6 +59,9 @@ class CILogManager {
  private:
   // Whether a tagged form writes at `level`: from the threshold up, and only 1 to 5.
   bool TaggedLevelPasses(std::int32_t level) const;
+  // What Dump and Dump2 both do; neither calls the other, so an override of one leaves
+  // the other alone.
+  void WriteDump(const char* text, const void* bytes, std::int32_t count);
 };
 
 // The program's one log manager. It is constructed before main (and on first use, for

@@ -223,10 +223,7 @@ void CILogManager::DumpAt(std::int32_t level, const char* text, const void* byte
 }
 
 void CILogManager::Dump(const char* text, const void* bytes, std::int32_t count) {
-  PreservedLastError keep_error;
-  char line[kLogDumpSize];
-  FormatDump(line, sizeof line, text, bytes, count);
-  Write("%s", line);
+  WriteDump(text, bytes, count);
 }
 
 void CILogManager::DumpAt2(std::int32_t level, const char* text, const void* bytes,
@@ -236,6 +233,10 @@ void CILogManager::DumpAt2(std::int32_t level, const char* text, const void* byt
 }
 
 void CILogManager::Dump2(const char* text, const void* bytes, std::int32_t count) {
+  WriteDump(text, bytes, count);
+}
+
+void CILogManager::WriteDump(const char* text, const void* bytes, std::int32_t count) {
   PreservedLastError keep_error;
   char line[kLogDumpSize];
   FormatDump(line, sizeof line, text, bytes, count);

@@ -30,19 +30,20 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-// A dialog or message box of this process with the caption, owned by `owner`.
+// A shown dialog or message box of this process owned by `owner`, with the caption
+// (any caption when null); null when there is none now.
+HWND OwnedDialog(HWND owner, const char* caption) {
+  for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", caption); w != nullptr;
+       w = FindWindowExA(nullptr, w, "#32770", caption)) {
+    if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
+}
+
+// The same, waited for.
 HWND FindOwnedDialog(HWND owner, const char* caption) {
   HWND found = nullptr;
-  WaitFor([&] {
-    for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", caption); w != nullptr;
-         w = FindWindowExA(nullptr, w, "#32770", caption)) {
-      if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) {
-        found = w;
-        return true;
-      }
-    }
-    return false;
-  });
+  WaitFor([&] { return (found = OwnedDialog(owner, caption)) != nullptr; });
   return found;
 }
 
@@ -106,17 +107,7 @@ class BoardSession : public ::testing::Test {
   HWND PressOkExpectingBox(HWND dialog) {
     Press(dialog, IDOK);
     HWND box = nullptr;
-    WaitFor([&] {
-      if (!IsWindow(dialog)) return true;
-      for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w != nullptr;
-           w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
-        if (GetWindow(w, GW_OWNER) == dialog && IsWindowVisible(w)) {
-          box = w;
-          return true;
-        }
-      }
-      return false;
-    });
+    WaitFor([&] { return !IsWindow(dialog) || (box = OwnedDialog(dialog, nullptr)) != nullptr; });
     return box;
   }
 
