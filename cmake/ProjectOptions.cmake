@@ -9,10 +9,12 @@ target_include_directories(parallux_options INTERFACE ${PROJECT_SOURCE_DIR})
 if(WIN32)
   target_compile_definitions(parallux_options INTERFACE
     NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601 WINVER=0x0601)
-  # i686 defaults to x87 arithmetic, which keeps floats wider than single precision
-  # between steps; SSE computes them as the native build does (every CPU that runs
-  # Wine has it).
-  target_compile_options(parallux_options INTERFACE -msse2 -mfpmath=sse)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # i686 defaults to x87 arithmetic, which keeps floats wider than single precision
+    # between steps; SSE computes them as the native build does (every CPU that runs
+    # Wine has it). x86_64 uses SSE already.
+    target_compile_options(parallux_options INTERFACE -msse2 -mfpmath=sse)
+  endif()
   target_link_options(parallux_options INTERFACE -static)
 endif()
 
