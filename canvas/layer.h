@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 // A 32-bit word that two threads share without a lock: every read and write is one
@@ -64,3 +65,9 @@ static_assert(sizeof(SharedWord<std::int32_t>) == 4 && alignof(SharedWord<std::i
               "a composition mode must stay one aligned, lock-free 32-bit word");
 static_assert(sizeof(void*) != 4 || sizeof(ICGLayer) == 15 * 4,
               "the layer record is fifteen 32-bit fields");
+// In a 64-bit build the bitmap handle is eight bytes, aligned to eight: four bytes of
+// padding follow `number`, and the record is 72 bytes. The field order is the same.
+static_assert(sizeof(void*) != 8 ||
+                  (offsetof(ICGLayer, bitmap) == 8 && offsetof(ICGLayer, mode) == 16 &&
+                   offsetof(ICGLayer, source_layer) == 64 && sizeof(ICGLayer) == 72),
+              "the 64-bit layer record keeps the field order with the handle's padding");
