@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,18 +32,14 @@ class TestWindow {
       wc.lpfnWndProc = DefWindowProcA;
       wc.hInstance = GetModuleHandleA(nullptr);
       wc.lpszClassName = "ParalluxCanvasTest";
-      wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
       return RegisterClassA(&wc);
     }();
-    (void)kClass;
-    handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, "ParalluxCanvasTest", "canvas test", WS_POPUP, 0, 0,
-                              width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, MAKEINTATOM(kClass), "", WS_POPUP, 0, 0, width,
+                              height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ShowWindow(handle_, SW_SHOWNOACTIVATE);
     UpdateWindow(handle_);
   }
-  ~TestWindow() {
-    if (handle_ != nullptr) DestroyWindow(handle_);
-  }
+  ~TestWindow() { DestroyWindow(handle_); }
   TestWindow(const TestWindow&) = delete;
   TestWindow& operator=(const TestWindow&) = delete;
 
@@ -61,26 +58,18 @@ class LogCapture {
   LogCapture(const LogCapture&) = delete;
   LogCapture& operator=(const LogCapture&) = delete;
 
-  // Every line written so far, without time stamps; a system text's own line end shows
-  // as a line of its own.
+  // Every line written so far without its time stamp; a system text's own line end
+  // shows as an empty line, which is left out.
   std::vector<std::string> Lines() {
     TheLog().Close();
     std::vector<std::string> lines;
-    const std::string content = folder_.Read("canvas0.log");
-    if (content == "<missing>") return lines;
-    std::size_t at = 0;
-    while (at < content.size()) {
-      std::size_t end = content.find('\n', at);
-      if (end == std::string::npos) end = content.size();
-      std::string line = content.substr(at, end - at);
+    std::istringstream content(folder_.Read("canvas0.log"));
+    for (std::string line; std::getline(content, line);) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (line.size() >= 24 && line[4] == '/' && line[23] == ' ') line = line.substr(24);
-      if (!line.empty()) lines.push_back(line);
-      at = end + 1;
+      if (line.size() >= 24 && line[4] == '/' && line[23] == ' ') lines.push_back(line.substr(24));
     }
     return lines;
   }
-
   // How many lines contain `text`.
   int Count(const std::string& text) {
     int n = 0;
@@ -92,15 +81,13 @@ class LogCapture {
   TempFolder folder_;
 };
 
-// What a call threw as a canvas error text, or a description of what happened instead.
+// The canvas error text a call threw, or what happened instead.
 template <typename F>
 std::string CanvasErrorThrown(F&& call) {
   try {
     call();
   } catch (const char* text) {
-    return text != nullptr ? text : "(null text)";
-  } catch (const std::exception& e) {
-    return std::string("(std::exception: ") + e.what() + ")";
+    return text;
   } catch (...) {
     return "(something else was thrown)";
   }
@@ -110,14 +97,13 @@ std::string CanvasErrorThrown(F&& call) {
 inline std::vector<std::uint32_t> ReadBitmap(HBITMAP bitmap, int width, int height) {
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, 0xDEADBEEF);
   HDC screen = GetDC(nullptr);
-  const bool ok = ReadBitmapBits(screen, bitmap, width, height, pixels.data());
+  EXPECT_TRUE(ReadBitmapBits(screen, bitmap, width, height, pixels.data())) << "GetDIBits";
   ReleaseDC(nullptr, screen);
-  EXPECT_TRUE(ok) << "GetDIBits of a test bitmap";
   return pixels;
 }
 
-// The composed picture as pixels (bottom-up rows), copied out of the composition DC the
-// way the clipboard copy takes it.
+// The composed picture (bottom-up rows), copied out of the composition DC as the
+// clipboard copy takes it.
 inline std::vector<std::uint32_t> ReadComposition(CICG& canvas) {
   HDC memory = CreateCompatibleDC(canvas.compose_dc);
   HBITMAP copy = CreateCompatibleBitmap(canvas.compose_dc, canvas.width, canvas.height);
@@ -133,8 +119,7 @@ inline std::vector<std::uint32_t> ReadComposition(CICG& canvas) {
 // A layer's pixels through the canvas's own transfer.
 inline std::vector<std::uint32_t> ReadLayer(CICG& canvas, std::int32_t number) {
   EXPECT_EQ(1, canvas._get_dib_src(number)) << "_get_dib_src(" << number << ")";
-  return std::vector<std::uint32_t>(canvas.src_buffer,
-                                    canvas.src_buffer + canvas.width * canvas.height);
+  return {canvas.src_buffer, canvas.src_buffer + canvas.width * canvas.height};
 }
 
 // Every pixel of a layer set to `pixel`.
