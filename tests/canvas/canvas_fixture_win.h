@@ -102,18 +102,21 @@ inline std::vector<std::uint32_t> ReadBitmap(HBITMAP bitmap, int width, int heig
   return pixels;
 }
 
-// The composed picture (bottom-up rows), copied out of the composition DC as the
-// clipboard copy takes it.
-inline std::vector<std::uint32_t> ReadComposition(CICG& canvas) {
-  HDC memory = CreateCompatibleDC(canvas.compose_dc);
-  HBITMAP copy = CreateCompatibleBitmap(canvas.compose_dc, canvas.width, canvas.height);
+// What a DC shows (bottom-up rows), copied out as the clipboard copy takes it.
+inline std::vector<std::uint32_t> ReadDC(HDC dc, int width, int height) {
+  HDC memory = CreateCompatibleDC(dc);
+  HBITMAP copy = CreateCompatibleBitmap(dc, width, height);
   HGDIOBJ old = SelectObject(memory, copy);
-  BitBlt(memory, 0, 0, canvas.width, canvas.height, canvas.compose_dc, 0, 0, SRCCOPY);
+  BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
   SelectObject(memory, old);
   DeleteDC(memory);
-  std::vector<std::uint32_t> pixels = ReadBitmap(copy, canvas.width, canvas.height);
+  std::vector<std::uint32_t> pixels = ReadBitmap(copy, width, height);
   DeleteObject(copy);
   return pixels;
+}
+
+inline std::vector<std::uint32_t> ReadComposition(CICG& canvas) {
+  return ReadDC(canvas.compose_dc, canvas.width, canvas.height);
 }
 
 // A layer's pixels through the canvas's own transfer.

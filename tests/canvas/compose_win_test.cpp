@@ -29,22 +29,20 @@ void Paint(CICG& canvas, std::int32_t number, const PixelAt& pixel_at) {
   ASSERT_EQ(1, canvas._set_dib_dst(number));
 }
 
-// Pixels of `got` that differ from `expected(x, y)`, with the first few named.
+// How many pixels of `got` differ from `expected(x, y)`, and the first of them.
 std::string Differences(const std::vector<std::uint32_t>& got, const PixelAt& expected) {
   int count = 0;
-  std::string first;
+  char first[64] = "";
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
       const std::uint32_t want = expected(x, y);
       const std::uint32_t have = At(got, kWidth, kHeight, x, y);
-      if (want != have && ++count <= 3) {
-        char line[96];
-        std::snprintf(line, sizeof line, " (%d,%d) expected %06X got %06X;", x, y, want, have);
-        first += line;
+      if (want != have && count++ == 0) {
+        std::snprintf(first, sizeof first, "(%d,%d) expected %06X got %06X", x, y, want, have);
       }
     }
   }
-  return count == 0 ? "" : std::to_string(count) + " pixels differ:" + first;
+  return count == 0 ? "" : std::to_string(count) + " pixels differ, first " + first;
 }
 
 ICGLayer Layer(std::int32_t mode, COLORREF key, RECT source = {0, 0, kWidth, kHeight},
@@ -93,15 +91,11 @@ TEST(ComposeTest, EveryModeOnThePixelsOfTheComposedPicture) {
        [&](int x, int y) { return In(x, y, box) ? Third(x, y) : Base(x, y); }},
       {"stencil of itself", Layer(icg_mode::kStencil, kMagenta, {}, 2), mask, Base},
       {"stencil of no layer", Layer(icg_mode::kStencil, kMagenta, {}, 4), mask, Base},
-      {"stencil of layer 0", Layer(icg_mode::kStencil, kMagenta, {}, 0), mask, Base},
   };
   TestWindow window;
   for (const auto& row : rows) {
     for (const auto how :
          {CICG::KeyTransparency::kPixelBuffers, CICG::KeyTransparency::kTransparentBlt}) {
-      const bool keyed =
-          row.layer.mode == icg_mode::kTransparent || row.layer.mode == icg_mode::kRegionCopy;
-      if (how == CICG::KeyTransparency::kTransparentBlt && !keyed) continue;
       CICG canvas(window.get());
       canvas.SetKeyTransparency(how);
       Paint(canvas, 1, Base);
@@ -117,7 +111,7 @@ TEST(ComposeTest, EveryModeOnThePixelsOfTheComposedPicture) {
           << row.what << ": drawing still goes to the current layer";
       EXPECT_EQ("", Differences(ReadComposition(canvas), row.expected))
           << row.what
-          << (keyed && how == CICG::KeyTransparency::kTransparentBlt ? ", by TransparentBlt" : "");
+          << (how == CICG::KeyTransparency::kTransparentBlt ? ", by TransparentBlt" : "");
     }
   }
 }
@@ -129,15 +123,8 @@ TEST(ComposeTest, TheComposedPictureIsWhatTheWindowShows) {
         [](int x, int y) { return static_cast<std::uint32_t>(x * 7 + y * 1031) & 0xFFFFFF; });
   ASSERT_EQ(1, canvas.DrawFrame());
   HDC window_dc = GetDC(window.get());
-  HDC memory = CreateCompatibleDC(window_dc);
-  HBITMAP shot = CreateCompatibleBitmap(window_dc, kWidth, kHeight);
-  HGDIOBJ old = SelectObject(memory, shot);
-  BitBlt(memory, 0, 0, kWidth, kHeight, window_dc, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  DeleteDC(memory);
+  EXPECT_EQ(ReadLayer(canvas, 1), ReadDC(window_dc, kWidth, kHeight));
   ReleaseDC(window.get(), window_dc);
-  EXPECT_EQ(ReadLayer(canvas, 1), ReadBitmap(shot, kWidth, kHeight));
-  DeleteObject(shot);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Layer numbering, pixel transfer and the clipboard copy.
+// Pixel transfer and the clipboard copy.
 #include <stdexcept>
 #include <thread>
 
@@ -6,23 +6,6 @@
 
 namespace canvas_test {
 namespace {
-
-TEST(LayerTest, LayersAreNumberedFromTwoAndAFailedOneTakesNoNumber) {
-  TestWindow window;
-  CICG canvas(window.get());
-  EXPECT_EQ(2, canvas.CreateLayer(Description(icg_mode::kHidden)));
-  const gdi::LiveCounts before = gdi::Live();
-  gdi::FailCreation(0);
-  EXPECT_EQ(0, canvas.CreateLayer(ICGLayer{}));
-  gdi::FailCreation(-1);
-  EXPECT_EQ(before, gdi::Live());
-  EXPECT_EQ(3, canvas.CreateLayer(ICGLayer{}));
-  EXPECT_EQ(3, canvas.current_layer) << "the newest layer is current";
-  EXPECT_EQ(0, canvas.SelectLayer(4)) << "no layer 4";
-  EXPECT_EQ(3, canvas.current_layer) << "a failed selection changes nothing";
-  EXPECT_THROW(canvas._get_dib_src(0), std::logic_error);
-  EXPECT_THROW(canvas._set_dib_dst(4), std::logic_error);
-}
 
 // A bitmap's bits are read and set while no DC holds it; the current layer is selected
 // back afterwards.
@@ -43,6 +26,8 @@ TEST(LayerTest, TransfersRoundTripInRowOrderAndLeaveTheCurrentLayerSelected) {
     EXPECT_EQ(current, GetCurrentObject(canvas.draw_dc, OBJ_BITMAP)) << "layer " << layer;
   }
   EXPECT_EQ(RGB(255, 0, 0), GetPixel(canvas.draw_dc, 0, kHeight - 1));
+  EXPECT_THROW(canvas._get_dib_src(0), std::logic_error) << "no layer 0";
+  EXPECT_THROW(canvas._set_dib_dst(3), std::logic_error) << "no layer 3";
 }
 
 // Clipboard ownership is per thread: another thread holds it open for a while.

@@ -46,10 +46,14 @@ struct TestClock final : pacing::FrameLoopHooks {
   std::vector<std::uint32_t> sleeps;
 };
 
-std::string List(const std::vector<std::uint32_t>& values) {
-  std::string text;
-  for (std::uint32_t v : values) text += " " + std::to_string(v);
-  return text;
+// "intervals ...; sleeps ...; period P; total T" of a run.
+std::string Trace(const TestClock& clock, const pacing::FramePacing& p) {
+  std::string text = "intervals";
+  for (std::uint32_t v : clock.intervals) (text += ' ') += std::to_string(v);
+  text += "; sleeps";
+  for (std::uint32_t v : clock.sleeps) (text += ' ') += std::to_string(v);
+  ((text += "; period ") += std::to_string(p.frame_period)) += "; total ";
+  return text += std::to_string(p.total_elapsed);
 }
 
 TEST(FramePacingTest, RatesBecomeWholeMillisecondsAndTinyRatesHaveNoPeriod) {
@@ -93,10 +97,7 @@ TEST(FramePacingTest, TheLoopSleepsOutThePeriodLessTheCarriedLateness) {
     TestClock clock(c.setup);
     std::atomic<std::int32_t> early{0};
     pacing::RunFrameLoop(p, early, clock);
-    EXPECT_EQ(c.expected, "intervals" + List(clock.intervals) + "; sleeps" + List(clock.sleeps) +
-                              "; period " + std::to_string(p.frame_period) + "; total " +
-                              std::to_string(p.total_elapsed))
-        << c.what;
+    EXPECT_EQ(c.expected, Trace(clock, p)) << c.what;
     EXPECT_EQ(clock.intervals.size(), p.frame_count) << c.what;
     EXPECT_EQ(0, early.load()) << c.what << ": a frame resets the early-wake count";
   }
