@@ -69,6 +69,20 @@ TEST(CanvasConstructionTest, DestructionReleasesEveryLayerAndWhatTheCanvasWasGiv
   EXPECT_EQ(before, gdi::Live());
 }
 
+// Release goes on past a failed step: the window went first, so its DC cannot be released.
+TEST(CanvasConstructionTest, AFailureWhileReleasingIsLoggedAndReleaseGoesOn) {
+  LogCapture log;
+  const gdi::LiveCounts before = gdi::Live();
+  {
+    TestWindow window;
+    CICG canvas(window.get());
+    window.Destroy();
+  }
+  EXPECT_EQ(1, log.Count("ERROR [icg:643] "));
+  EXPECT_EQ((gdi::LiveCounts{before.objects, before.dcs + 1}), gdi::Live())
+      << "everything but the window's DC was released";
+}
+
 // The console a process has is fixed when it starts: a child process is given one or none.
 TEST(CanvasConstructionTest, AConsoleCanvasDrawsOnTheConsoleWindowOrFailsWithoutOne) {
   char self[MAX_PATH];
