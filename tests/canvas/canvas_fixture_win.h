@@ -81,19 +81,6 @@ class LogCapture {
   TempFolder folder_;
 };
 
-// The canvas error text a call threw, or what happened instead.
-template <typename F>
-std::string CanvasErrorThrown(F&& call) {
-  try {
-    call();
-  } catch (const char* text) {
-    return text;
-  } catch (...) {
-    return "(something else was thrown)";
-  }
-  return "(nothing was thrown)";
-}
-
 inline std::vector<std::uint32_t> ReadBitmap(HBITMAP bitmap, int width, int height) {
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, 0xDEADBEEF);
   HDC screen = GetDC(nullptr);
