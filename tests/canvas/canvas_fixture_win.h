@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -58,16 +57,11 @@ class LogCapture {
   LogCapture(const LogCapture&) = delete;
   LogCapture& operator=(const LogCapture&) = delete;
 
-  // Every line written so far without its time stamp; a system text's own line end
-  // shows as an empty line, which is left out.
+  // Every message written so far; the empty lines after system texts are left out.
   std::vector<std::string> Lines() {
     TheLog().Close();
-    std::vector<std::string> lines;
-    std::istringstream content(folder_.Read("canvas0.log"));
-    for (std::string line; std::getline(content, line);) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (line.size() >= 24 && line[4] == '/' && line[23] == ' ') lines.push_back(line.substr(24));
-    }
+    std::vector<std::string> lines = LogMessages(folder_.Read("canvas0.log"));
+    std::erase(lines, std::string());
     return lines;
   }
   // How many lines contain `text`.

@@ -12,16 +12,6 @@ namespace {
 
 using Messages = std::vector<std::string>;
 
-// A file's lines without their 24-byte time stamps and CR LF.
-Messages LogMessages(const std::string& content) {
-  Messages out;
-  for (std::size_t at = 0, end; (end = content.find("\r\n", at)) != std::string::npos;
-       at = end + 2) {
-    out.push_back(content.substr(std::min(at + 24, end), end - std::min(at + 24, end)));
-  }
-  return out;
-}
-
 TEST(LogManagerTest, EachRunStartsFileZeroAndTheEleventhDropsTheOldest) {
   TempFolder folder;
   folder.Create("X15.log");

@@ -1,8 +1,10 @@
-// A folder of its own for one test, under the temporary folder, removed with its files.
+// What the tests of the log and of its callers share: a folder of its own for one test,
+// under the temporary folder and removed with its files, and the messages of a log file.
 #pragma once
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -55,3 +57,14 @@ class TempFolder {
  private:
   std::string path_;
 };
+
+// A log file's lines without their 24-byte time stamps and CR LF. A system text ends in
+// its own CR LF, which shows as an empty line after it.
+inline std::vector<std::string> LogMessages(const std::string& content) {
+  std::vector<std::string> out;
+  for (std::size_t at = 0, end; (end = content.find("\r\n", at)) != std::string::npos;
+       at = end + 2) {
+    out.push_back(content.substr(std::min(at + 24, end), end - std::min(at + 24, end)));
+  }
+  return out;
+}
