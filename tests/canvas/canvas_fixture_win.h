@@ -31,18 +31,14 @@ class TestWindow {
       wc.lpfnWndProc = DefWindowProcA;
       wc.hInstance = GetModuleHandleA(nullptr);
       wc.lpszClassName = "ParalluxCanvasTest";
-      wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
       return RegisterClassA(&wc);
     }();
-    (void)kClass;
-    handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, "ParalluxCanvasTest", "canvas test", WS_POPUP, 0, 0,
-                              width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, MAKEINTATOM(kClass), "", WS_POPUP, 0, 0, width,
+                              height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ShowWindow(handle_, SW_SHOWNOACTIVATE);
     UpdateWindow(handle_);
   }
-  ~TestWindow() {
-    if (handle_ != nullptr) DestroyWindow(handle_);
-  }
+  ~TestWindow() { DestroyWindow(handle_); }
   TestWindow(const TestWindow&) = delete;
   TestWindow& operator=(const TestWindow&) = delete;
 
@@ -61,26 +57,13 @@ class LogCapture {
   LogCapture(const LogCapture&) = delete;
   LogCapture& operator=(const LogCapture&) = delete;
 
-  // Every line written so far, without time stamps; a system text's own line end shows
-  // as a line of its own.
+  // Every message written so far; the empty lines after system texts are left out.
   std::vector<std::string> Lines() {
     TheLog().Close();
-    std::vector<std::string> lines;
-    const std::string content = folder_.Read("canvas0.log");
-    if (content == "<missing>") return lines;
-    std::size_t at = 0;
-    while (at < content.size()) {
-      std::size_t end = content.find('\n', at);
-      if (end == std::string::npos) end = content.size();
-      std::string line = content.substr(at, end - at);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (line.size() >= 24 && line[4] == '/' && line[23] == ' ') line = line.substr(24);
-      if (!line.empty()) lines.push_back(line);
-      at = end + 1;
-    }
+    std::vector<std::string> lines = LogMessages(folder_.Read("canvas0.log"));
+    std::erase(lines, std::string());
     return lines;
   }
-
   // How many lines contain `text`.
   int Count(const std::string& text) {
     int n = 0;
@@ -92,49 +75,35 @@ class LogCapture {
   TempFolder folder_;
 };
 
-// What a call threw as a canvas error text, or a description of what happened instead.
-template <typename F>
-std::string CanvasErrorThrown(F&& call) {
-  try {
-    call();
-  } catch (const char* text) {
-    return text != nullptr ? text : "(null text)";
-  } catch (const std::exception& e) {
-    return std::string("(std::exception: ") + e.what() + ")";
-  } catch (...) {
-    return "(something else was thrown)";
-  }
-  return "(nothing was thrown)";
-}
-
 inline std::vector<std::uint32_t> ReadBitmap(HBITMAP bitmap, int width, int height) {
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, 0xDEADBEEF);
   HDC screen = GetDC(nullptr);
-  const bool ok = ReadBitmapBits(screen, bitmap, width, height, pixels.data());
+  EXPECT_TRUE(ReadBitmapBits(screen, bitmap, width, height, pixels.data())) << "GetDIBits";
   ReleaseDC(nullptr, screen);
-  EXPECT_TRUE(ok) << "GetDIBits of a test bitmap";
   return pixels;
 }
 
-// The composed picture as pixels (bottom-up rows), copied out of the composition DC the
-// way the clipboard copy takes it.
-inline std::vector<std::uint32_t> ReadComposition(CICG& canvas) {
-  HDC memory = CreateCompatibleDC(canvas.compose_dc);
-  HBITMAP copy = CreateCompatibleBitmap(canvas.compose_dc, canvas.width, canvas.height);
+// What a DC shows (bottom-up rows), copied out as the clipboard copy takes it.
+inline std::vector<std::uint32_t> ReadDC(HDC dc, int width, int height) {
+  HDC memory = CreateCompatibleDC(dc);
+  HBITMAP copy = CreateCompatibleBitmap(dc, width, height);
   HGDIOBJ old = SelectObject(memory, copy);
-  BitBlt(memory, 0, 0, canvas.width, canvas.height, canvas.compose_dc, 0, 0, SRCCOPY);
+  BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
   SelectObject(memory, old);
   DeleteDC(memory);
-  std::vector<std::uint32_t> pixels = ReadBitmap(copy, canvas.width, canvas.height);
+  std::vector<std::uint32_t> pixels = ReadBitmap(copy, width, height);
   DeleteObject(copy);
   return pixels;
+}
+
+inline std::vector<std::uint32_t> ReadComposition(CICG& canvas) {
+  return ReadDC(canvas.compose_dc, canvas.width, canvas.height);
 }
 
 // A layer's pixels through the canvas's own transfer.
 inline std::vector<std::uint32_t> ReadLayer(CICG& canvas, std::int32_t number) {
   EXPECT_EQ(1, canvas._get_dib_src(number)) << "_get_dib_src(" << number << ")";
-  return std::vector<std::uint32_t>(canvas.src_buffer,
-                                    canvas.src_buffer + canvas.width * canvas.height);
+  return {canvas.src_buffer, canvas.src_buffer + canvas.width * canvas.height};
 }
 
 // Every pixel of a layer set to `pixel`.

@@ -1,6 +1,5 @@
-// Building and releasing a canvas on a real window, and every way construction can fail.
+// Building and releasing a canvas, and every way construction can fail.
 #include <cstring>
-#include <string>
 
 #include "canvas/pixel_memory.h"
 #include "support/canvas_error.h"
@@ -9,180 +8,116 @@
 namespace canvas_test {
 namespace {
 
-std::string ErrorText(int line) {
-  return std::string("*vornack error : .\\icg(") + std::to_string(line) + ")";
+std::string ErrorText(int line) { return "*vornack error : .\\icg(" + std::to_string(line) + ")"; }
+
+std::string SystemText(DWORD code) {
+  char text[512] = {};
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                 sizeof text, nullptr);
+  return std::string(text, std::strlen(text) - 2);  // without its own CR LF
 }
 
-TEST(CanvasConstructionTest, AWindowCanvasStartsWithOneBaseLayerAndItsDefaults) {
+// Each failing step logs the last error at its line and throws the text of the next line,
+// after releasing everything acquired before it.
+TEST(CanvasConstructionTest, EveryFailureReleasesWhatWasAcquiredAndNamesItsLine) {
   TestWindow window;
+  TestWindow gone;
+  gone.Destroy();
+  const struct {
+    int creation, pixels;  // the counted creation or pixel buffer that fails; -1 for none
+    HWND target;
+    int logged;
+  } cases[] = {
+      {-1, -1, gone.get(), 442},                               // GetDC of a destroyed window
+      {0, -1, window.get(), 442}, {1, -1, window.get(), 449},  // window DC, drawing DC
+      {2, -1, window.get(), 497}, {3, -1, window.get(), 554},  // base bitmap, composition DC
+      {4, -1, window.get(), 560}, {-1, 0, window.get(), 505},  // composition bitmap, pixels
+      {-1, 1, window.get(), 510},
+  };
   const gdi::LiveCounts before = gdi::Live();
-  {
-    CICG canvas(window.get());
-    EXPECT_EQ(960, canvas.GetWidth());
-    EXPECT_EQ(320, canvas.GetHeight());
-    ASSERT_EQ(1u, canvas.layers.size());
-    const ICGLayer& base = *canvas.layers.front();
-    EXPECT_EQ(1, base.number);
-    EXPECT_EQ(icg_mode::kCopy, base.mode.load());
-    EXPECT_EQ(static_cast<std::uint32_t>(SRCCOPY), base.rop);
-    EXPECT_EQ(0u, base.key_color);
-    EXPECT_EQ(0u, base.transparency);
-    EXPECT_EQ(1, canvas.current_layer);
-    EXPECT_EQ(1, canvas.layer_counter);
-    EXPECT_EQ(1, canvas.GetBaseLayer());
-    EXPECT_EQ(base.bitmap, GetCurrentObject(canvas.draw_dc, OBJ_BITMAP))
-        << "the drawing DC holds the base layer";
-    EXPECT_EQ(GetStockObject(WHITE_PEN), GetCurrentObject(canvas.draw_dc, OBJ_PEN));
-    EXPECT_EQ(GetStockObject(WHITE_BRUSH), GetCurrentObject(canvas.draw_dc, OBJ_BRUSH));
-    EXPECT_EQ(canvas.compose_bitmap, GetCurrentObject(canvas.compose_dc, OBJ_BITMAP));
-    EXPECT_EQ(0x00FF00FFu, canvas.GetKeyColor());
-    EXPECT_EQ(16u, canvas.pacing.frame_period);
-    EXPECT_EQ(0u, canvas.pacing.frame_count);
-    EXPECT_TRUE(canvas.no_wait.load());
-    EXPECT_FALSE(canvas.running.load());
-    EXPECT_EQ(nullptr, canvas.thread_handle);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, canvas.console_output);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, canvas.console_buffer);
-    const CONSOLE_SCREEN_BUFFER_INFO zero{};
-    EXPECT_EQ(0, std::memcmp(&zero, &canvas.screen_info, sizeof zero));
-    EXPECT_NE(nullptr, canvas.src_buffer);
-    EXPECT_NE(nullptr, canvas.dst_buffer);
-
-    SIZE expected{};
-    HDC dc = GetDC(window.get());
-    GetTextExtentPoint32A(dc, "0", 1, &expected);
-    ReleaseDC(window.get(), dc);
-    EXPECT_GT(expected.cx, 0);
-    EXPECT_EQ(expected.cx, canvas.cell_size.cx);
-    EXPECT_EQ(expected.cy, canvas.cell_size.cy);
-
-    // Two window DCs and memory DCs... the window DC, the drawing DC, the composition DC;
-    // two bitmaps: the base layer and the composition.
-    EXPECT_EQ((gdi::LiveCounts{before.objects + 2, before.dcs + 3}), gdi::Live());
-  }
-  EXPECT_EQ(before, gdi::Live()) << "destruction released everything";
-}
-
-TEST(CanvasConstructionTest, ADestroyedWindowFailsAtGetDCWithItsLogLineAndText) {
-  LogCapture log;
-  TestWindow window;
-  const HWND gone = window.get();
-  window.Destroy();
-  const gdi::LiveCounts before = gdi::Live();
-  SetLastError(0xdeadbeef);
-  EXPECT_EQ(ErrorText(443), CanvasErrorThrown([&] { CICG canvas(gone); }));
-  EXPECT_EQ(ErrorText(443), CanvasErrorText());
-  EXPECT_EQ(1, log.Count("ERROR [icg:442] ")) << "one system-error line for GetDC";
-  EXPECT_EQ(before, gdi::Live());
-}
-
-TEST(CanvasConstructionTest, EveryLaterFailureReleasesWhatWasAcquired) {
-  TestWindow window;
-  LogCapture log;
-  // The counted creations of a construction in their order, and the failure each one
-  // is reported as: window DC, drawing DC, base bitmap, composition DC, composition bitmap.
-  const int expected_text_lines[] = {443, 450, 498, 555, 561};
-  const gdi::LiveCounts before = gdi::Live();
-  for (int nth = 0; nth < 5; ++nth) {
-    gdi::FailCreation(nth);
-    const std::string thrown = CanvasErrorThrown([&] { CICG canvas(window.get()); });
+  for (const auto& c : cases) {
+    LogCapture log;
+    gdi::FailCreation(c.creation);
+    FailPixelAllocation(c.pixels);
+    std::string thrown = "(nothing thrown)";
+    try {
+      CICG canvas(c.target);
+    } catch (const char* text) {
+      thrown = text;
+    }
     gdi::FailCreation(-1);
-    EXPECT_EQ(ErrorText(expected_text_lines[nth]), thrown) << "failing creation " << nth;
-    EXPECT_EQ(before, gdi::Live()) << "after failing creation " << nth;
-  }
-  EXPECT_EQ(1, log.Count("ERROR [icg:449] "));
-  EXPECT_EQ(1, log.Count("ERROR [icg:560] "));
-
-  // The pixel buffers fail like a platform call, with the memory error's text.
-  for (int nth = 0; nth < 2; ++nth) {
-    FailPixelAllocation(nth);
-    const std::string thrown = CanvasErrorThrown([&] { CICG canvas(window.get()); });
     FailPixelAllocation(-1);
-    EXPECT_EQ(ErrorText(nth == 0 ? 506 : 511), thrown) << "failing pixel buffer " << nth;
-    EXPECT_EQ(before, gdi::Live()) << "after failing pixel buffer " << nth;
+    EXPECT_EQ(ErrorText(c.logged + 1), thrown);
+    EXPECT_EQ(ErrorText(c.logged + 1), CanvasErrorText());
+    EXPECT_EQ(before, gdi::Live()) << "after a failure at line " << c.logged;
+    const std::string line = "ERROR [icg:" + std::to_string(c.logged) + "] ";
+    EXPECT_EQ(1,
+              log.Count(c.target == gone.get() ? line : line + SystemText(ERROR_NOT_ENOUGH_MEMORY)))
+        << "the memory error, as an exhausted heap reports it";
   }
-  EXPECT_EQ(1, log.Count("ERROR [icg:505] "));
-  EXPECT_EQ(1, log.Count("ERROR [icg:510] "));
-
-  // And the canvas can be built again afterwards.
   CICG canvas(window.get());
-  EXPECT_EQ(960, canvas.GetWidth());
+  EXPECT_EQ(960, canvas.GetWidth()) << "and the canvas can be built again";
 }
 
-TEST(CanvasConstructionTest, TwoErrorsInARowLeaveOnlyTheSecondText) {
-  TestWindow window;
-  const HWND gone = window.get();
-  window.Destroy();
-  LogCapture log;
-  CanvasErrorThrown([&] { CICG canvas(gone); });
-  TestWindow other;
-  gdi::FailCreation(4);
-  const std::string second = CanvasErrorThrown([&] { CICG canvas(other.get()); });
-  gdi::FailCreation(-1);
-  EXPECT_EQ(ErrorText(561), second);
-  EXPECT_EQ(ErrorText(561), CanvasErrorText());
-}
-
-TEST(CanvasConstructionTest, DestructionReleasesEveryLayerAndEveryObjectTheCanvasOwns) {
+TEST(CanvasConstructionTest, DestructionReleasesEveryLayerAndWhatTheCanvasWasGiven) {
   TestWindow window;
   const gdi::LiveCounts before = gdi::Live();
   {
     CICG canvas(window.get());
-    ICGLayer description{};
-    ASSERT_EQ(2, canvas.CreateLayer(description));
-    ASSERT_EQ(3, canvas.CreateLayer(description));
-    // The current layer (3) is still selected, and the canvas has taken over a pen and a
-    // brush of its caller's.
+    ASSERT_EQ(2, canvas.CreateLayer(ICGLayer{}));
+    ASSERT_EQ(3, canvas.CreateLayer(ICGLayer{}));
+    // The current layer stays selected, with a pen, a brush and a font of the caller's.
     ASSERT_EQ(1, canvas.SelectGdiObject(gdi::CreatePen(PS_SOLID, 3, RGB(1, 2, 3))));
     ASSERT_EQ(1, canvas.SetBrushColor(RGB(4, 5, 6)));
-    EXPECT_EQ((gdi::LiveCounts{before.objects + 6, before.dcs + 3}), gdi::Live());
+    ASSERT_EQ(1, canvas.SelectGdiObject(gdi::CreateFont(LOGFONTA{})));
   }
   EXPECT_EQ(before, gdi::Live());
 }
 
-// Console mode runs in a child process, which can be given a console or none.
-std::string RunConsoleProbe(DWORD creation_flags, DWORD* exit_code) {
+// Release goes on past a failed step: the window went first, so its DC cannot be released.
+TEST(CanvasConstructionTest, AFailureWhileReleasingIsLoggedAndReleaseGoesOn) {
+  LogCapture log;
+  const gdi::LiveCounts before = gdi::Live();
+  {
+    TestWindow window;
+    CICG canvas(window.get());
+    window.Destroy();
+  }
+  EXPECT_EQ(1, log.Count("ERROR [icg:643] "));
+  EXPECT_EQ((gdi::LiveCounts{before.objects, before.dcs + 1}), gdi::Live())
+      << "everything but the window's DC was released";
+}
+
+// The console a process has is fixed when it starts: a child process is given one or none.
+TEST(CanvasConstructionTest, AConsoleCanvasDrawsOnTheConsoleWindowOrFailsWithoutOne) {
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, sizeof self);
   std::string probe = self;
   probe = probe.substr(0, probe.find_last_of("\\/") + 1) + "canvas_console_probe.exe";
-  TempFolder folder;
-  const std::string report = folder.path() + "report.txt";
-  std::string command = "\"" + probe + "\" \"" + report + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(probe.c_str(), command.data(), nullptr, nullptr, FALSE, creation_flags,
-                      nullptr, folder.path().c_str(), &startup, &process)) {
-    return "(the probe did not start: " + std::to_string(GetLastError()) + ")";
+  const struct {
+    DWORD flags;
+    std::string expected;
+  } cases[] = {
+      {DETACHED_PROCESS, "thrown=" + ErrorText(351) + "\n"},
+      {CREATE_NEW_CONSOLE, "built cell_ok=1 buffer_closed=1 std_open=1 released=1\n"},
+  };
+  for (const auto& c : cases) {
+    TempFolder folder;
+    std::string command = "\"" + probe + "\" \"" + folder.path() + "report.txt\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(probe.c_str(), command.data(), nullptr, nullptr, FALSE, c.flags,
+                               nullptr, nullptr, &startup, &process));
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    const std::string report = folder.Read("report.txt");
+    if (report.rfind("thrown=" + ErrorText(413), 0) == 0) {
+      GTEST_SKIP() << "this Wine gives a new console no window: " << report;
+    }
+    EXPECT_EQ(c.expected, report.substr(0, report.find("log:"))) << report;
   }
-  WaitForSingleObject(process.hProcess, 30000);
-  GetExitCodeProcess(process.hProcess, exit_code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return folder.Read("report.txt");
-}
-
-TEST(CanvasConsoleTest, AProcessWithoutAConsoleFailsAtTheScreenBufferInfo) {
-  DWORD code = 0;
-  const std::string report = RunConsoleProbe(DETACHED_PROCESS, &code);
-  EXPECT_EQ(0u, code) << report;
-  EXPECT_NE(std::string::npos, report.find("thrown=" + ErrorText(351))) << report;
-  EXPECT_NE(std::string::npos, report.find("ERROR [icg:350] ")) << report;
-}
-
-TEST(CanvasConsoleTest, AProcessWithItsOwnConsoleDrawsOnTheConsoleWindow) {
-  DWORD code = 0;
-  const std::string report = RunConsoleProbe(CREATE_NEW_CONSOLE, &code);
-  EXPECT_EQ(0u, code) << report;
-  if (report.find("thrown=" + ErrorText(413)) != std::string::npos) {
-    GTEST_SKIP() << "this Wine gives a new console no window: " << report;
-  }
-  EXPECT_NE(std::string::npos, report.find("built=1")) << report;
-  EXPECT_NE(std::string::npos, report.find("cell=ok")) << report;
-  EXPECT_NE(std::string::npos, report.find("buffer_closed=1")) << report;
-  EXPECT_NE(std::string::npos, report.find("std_open=1")) << report;
-  EXPECT_NE(std::string::npos, report.find("live_after=0,0")) << report;
 }
 
 }  // namespace

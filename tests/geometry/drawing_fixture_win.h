@@ -1,6 +1,6 @@
 // What the shape and graph tests share on top of the canvas tests' window, log capture
-// and layer reads: colours as the pixel buffers hold them, and short descriptions of
-// pixels and object counts for failure messages.
+// and layer reads: colours as the pixel buffers hold them, and pictures addressed from
+// the top-left as GDI draws them.
 #pragma once
 
 #include <windows.h>
@@ -10,11 +10,18 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "canvas/gdi_win.h"
 #include "tests/canvas/canvas_fixture_win.h"
+
+namespace gdi {
+inline void PrintTo(const LiveCounts& c, std::ostream* out) {
+  *out << c.objects << " objects, " << c.dcs << " DCs";
+}
+}  // namespace gdi
 
 namespace drawing_test {
 
@@ -29,22 +36,14 @@ constexpr std::uint32_t PixelOf(COLORREF color) {
   return Pixel(GetRValue(color), GetGValue(color), GetBValue(color));
 }
 
-inline std::string Hex(std::uint32_t pixel) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(pixel));
-  return text;
-}
-
-// A layer's pixels with (x, y) addressed from the top-left, as GDI draws them.
 class Picture {
  public:
   explicit Picture(std::vector<std::uint32_t> pixels) : pixels_(std::move(pixels)) {}
   std::uint32_t operator()(int x, int y) const {
     return canvas_test::At(pixels_, kWidth, kHeight, x, y);
   }
-
-  // The smallest box (inclusive edges) around every pixel of the area [left, right) x
-  // [top, bottom) that is not `background`, as "(l, t)-(r, b)", or "none".
+  // The smallest box (inclusive edges) around the pixels of the area [left, right) x
+  // [top, bottom) that are not `background`, as "(l, t)-(r, b)", or "none".
   std::string BoxNot(std::uint32_t background, int left, int top, int right, int bottom) const {
     int l = right, t = bottom, r = left - 1, b = top - 1;
     for (int y = top; y < bottom; ++y) {
@@ -56,12 +55,10 @@ class Picture {
         b = std::max(b, y);
       }
     }
-    if (r < l) return "none";
     char text[64];
     std::snprintf(text, sizeof text, "(%d, %d)-(%d, %d)", l, t, r, b);
-    return text;
+    return r < l ? "none" : text;
   }
-
   // How many pixels of the area are `pixel`.
   int Count(std::uint32_t pixel, int left, int top, int right, int bottom) const {
     int n = 0;
@@ -77,13 +74,6 @@ class Picture {
 
 inline Picture ReadPicture(CICG& canvas, std::int32_t layer) {
   return Picture(canvas_test::ReadLayer(canvas, layer));
-}
-
-inline std::string Describe(const gdi::LiveCounts& counts) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%d objects, %d DCs", static_cast<int>(counts.objects),
-                static_cast<int>(counts.dcs));
-  return text;
 }
 
 }  // namespace drawing_test

@@ -1,5 +1,6 @@
-// Runs a call and describes what it threw, so that a test compares the outcome with
-// what it expected in one line and a failure prints both.
+// What the geometry tests share: a description of what a call threw, so that a test
+// compares the outcome with what it expected in one line and a failure prints both, and
+// an element too large for any address space to hold billions of.
 #pragma once
 
 #include <string>
@@ -27,5 +28,11 @@ std::string Thrown(F&& call) {
 }
 
 inline std::string Text(const char* text) { return std::string("text: ") + text; }
+
+// See sanitizer_options.cpp for how the sanitizer build lets such blocks fail.
+struct Huge {
+  char bytes[1 << 20];
+  bool operator==(const Huge&) const = default;
+};
 
 }  // namespace geometry_test
