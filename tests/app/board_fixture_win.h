@@ -26,11 +26,8 @@ inline std::string& FakeModule() {
 // GetModuleFileNameA's contract: the path and its length, or, when the buffer is too
 // small, as much as fits (terminated) and the buffer's size.
 inline DWORD FakeModulePath(char* buffer, DWORD size) {
-  const std::string& path = FakeModule();
-  const std::size_t length = path.size() < size ? path.size() : size - 1;
-  std::memcpy(buffer, path.data(), length);
-  buffer[length] = '\0';
-  if (length == path.size()) return static_cast<DWORD>(length);
+  lstrcpynA(buffer, FakeModule().c_str(), static_cast<int>(size));
+  if (FakeModule().size() < size) return static_cast<DWORD>(FakeModule().size());
   SetLastError(ERROR_INSUFFICIENT_BUFFER);
   return size;
 }

@@ -15,16 +15,11 @@
 #include <vector>
 
 #include "app/resource.h"
-#include "tests/support/temp_folder_win.h"
+#include "tests/app/board_fixture_win.h"
 
 namespace {
 
-bool WaitFor(const auto& condition, DWORD timeout_ms = 10000) {
-  for (const DWORD start = GetTickCount(); !condition(); Sleep(20)) {
-    if (GetTickCount() - start > timeout_ms) return false;
-  }
-  return true;
-}
+using board_test::WaitFor;
 
 class ParalluxProcess {
  public:
@@ -40,15 +35,17 @@ class ParalluxProcess {
                         folder.c_str(), &startup, &process_)) {
       return;
     }
-    WaitFor([&] {
-      for (window_ = FindWindowExA(nullptr, nullptr, "PARALLUX", nullptr); window_ != nullptr;
-           window_ = FindWindowExA(nullptr, window_, "PARALLUX", nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window_, &owner);
-        if (owner == process_.dwProcessId && IsWindowVisible(window_)) return true;
-      }
-      return false;
-    });
+    WaitFor(
+        [&] {
+          for (window_ = FindWindowExA(nullptr, nullptr, "PARALLUX", nullptr); window_ != nullptr;
+               window_ = FindWindowExA(nullptr, window_, "PARALLUX", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window_, &owner);
+            if (owner == process_.dwProcessId && IsWindowVisible(window_)) return true;
+          }
+          return false;
+        },
+        20000);
   }
   ~ParalluxProcess() {
     if (process_.hProcess == nullptr) return;
@@ -127,7 +124,9 @@ TEST(ParalluxProgram, AWidthSetInOneRunIsThePictureOfTheNextAndBothEndWithCodeZe
         << "no main window; the log: " << folder.Read("Parallux0.log");
     PostMessageA(first.window(), WM_COMMAND, IDM_OPTIONS, 0);
     HWND dialog = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (dialog = FindWindowA("#32770", "オプション")) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] {
+      return (dialog = FindWindowA("#32770", "オプション")) != nullptr && IsWindowVisible(dialog);
+    }));
     SetDlgItemTextA(dialog, IDC_PARALLAX_WIDTH, "150");
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); })) << "150 was not accepted";
@@ -139,7 +138,7 @@ TEST(ParalluxProgram, AWidthSetInOneRunIsThePictureOfTheNextAndBothEndWithCodeZe
   ASSERT_NE(nullptr, second.window());
   std::vector<std::uint32_t> picture;
   // The first frames take a moment; until then the copy is a blank picture.
-  EXPECT_TRUE(WaitFor([&] { return FarPlaneRepeatsWith(picture = second.Copy(), 150); }))
+  EXPECT_TRUE(WaitFor([&] { return FarPlaneRepeatsWith(picture = second.Copy(), 150); }, 10000))
       << (picture.empty() ? "no 960 x 320 picture came through the clipboard"
                           : "the far plane does not repeat with the width set in the first run");
   EXPECT_EQ(0, second.Close(WM_CLOSE));

@@ -33,6 +33,11 @@ TEST(RendererTest, FarPlaneTextAndBackgroundRepeatWithTheirPeriodsAndPauseFreeze
   // the text's grey 200, 76 at the background's white. Fresh dots come only where the
   // depth falls, so where it cannot have fallen: a whole period into a run at the far
   // plane and the background, or inside a glyph (its smoothed edges are other greys).
+  // The text starts again once an empty one has scrolled for 9.61 s; 5 s later it stands
+  // at column 460, clear of the background, where the depth would fall into it.
+  g_board.SetText("");
+  Frame(20000);
+  g_board.SetText("テキストを入力してください。");
   const std::vector<std::uint32_t> picture = Frame(5000);
   const std::uint32_t* depth = g_board.depth_buffer.get();
   struct Plane {

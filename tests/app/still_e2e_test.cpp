@@ -26,93 +26,65 @@ std::string Read(const fs::path& path) {
   return s.str();
 }
 
-std::vector<std::string> Entries(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder))
-    names.push_back(e.path().filename().string());
+std::vector<fs::path> Entries() {
+  std::vector<fs::path> names(fs::directory_iterator("still_e2e"), {});
   std::sort(names.begin(), names.end());
   return names;
 }
 
-struct Outcome {
-  int exit_code;
-  std::string out, err;
-};
-
-class StillProgramTest : public ::testing::Test {
- protected:
-  // One folder per test: natively CTest runs these tests in parallel.
-  void SetUp() override {
-    dir_ =
-        std::string("still_e2e.") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(dir_);
-    fs::create_directory(dir_);
-    std::vector<uint8_t> grey(60 * 10, 99);
-    ASSERT_NE(0, stbi_write_png((dir_ + "/depth.png").c_str(), 60, 10, 1, grey.data(), 60));
-    std::ofstream(dir_ + "/out.png") << "an earlier picture";
-  }
-
-  // The program through the shell, its output streams caught in files beside the folder.
-  Outcome Still(const std::string& args) const {
-    std::string program = PARALLUX_STILL_PATH;
+TEST(StillProgramTest, BadInputEndsWithCode2AFailedWriteWith1AndOnlySuccessLeavesAFile) {
+  fs::remove_all("still_e2e");
+  fs::create_directories("still_e2e/folder.png");
+  const std::vector<uint8_t> black(16385, 0);
+  ASSERT_NE(0, stbi_write_png("still_e2e/depth.png", 60, 10, 1, black.data(), 60));
+  ASSERT_NE(0, stbi_write_png("still_e2e/tall.png", 1, 16385, 1, black.data(), 1));
+  std::ofstream("still_e2e/text.png") << "not a picture at all\n";
+  std::ofstream("still_e2e/out.png") << "an earlier picture";
+  const struct {
+    const char* args;
+    int code;
+    const char* mention;
+  } runs[] = {
+      {"depth.png out.png --bogus", 2, "--bogus"},
+      {"missing.png out.png", 2, "missing.png"},
+      {"text.png out.png", 2, "text.png"},
+      {"tall.png out.png", 2, "16385"},
+      // Known only from the image's header, the board's default width 100 likewise.
+      {"depth.png out.png --parallax-width 61", 2, "--parallax-width"},
+      {"depth.png out.png", 2, "default parallax width"},
+      {"depth.png no-such-folder/out.png --parallax-width 20", 1, "no-such-folder"},
+      {"depth.png folder.png --parallax-width 20", 1, "folder.png"},
+      {"depth.png out.png --parallax-width 20 --guides", 0, ""},
+  };
+  for (const auto& run : runs) {
+    const std::vector<fs::path> before = Entries();
+    std::string program = "../" PARALLUX_STILL_PATH;
 #ifdef _WIN32
     std::replace(program.begin(), program.end(), '/', '\\');
 #endif
-    const std::string capture = dir_ + ".";
-    int code =
-        std::system((program + " " + args + " >" + capture + "out 2>" + capture + "err").c_str());
+    int code = std::system(
+        ("cd still_e2e && " + program + " " + run.args + " >../still_e2e.out 2>../still_e2e.err")
+            .c_str());
 #ifndef _WIN32
     code = WIFEXITED(code) ? WEXITSTATUS(code) : -1;
 #endif
-    return {code, Read(capture + "out"), Read(capture + "err")};
+    const std::string err = Read("still_e2e.err");
+    EXPECT_EQ(run.code, code) << run.args << ": " << err;
+    EXPECT_EQ("", Read("still_e2e.out")) << run.args;
+    EXPECT_EQ(before, Entries()) << run.args << ": files appeared or vanished";
+    if (run.code != 0) {
+      EXPECT_EQ(0u, err.rfind("parallux-still: ", 0)) << run.args << ": " << err;
+      EXPECT_EQ(err.size() - 1, err.find('\n')) << run.args << ": " << err;
+      EXPECT_NE(std::string::npos, err.find(run.mention)) << run.args << ": " << err;
+      EXPECT_EQ("an earlier picture", Read("still_e2e/out.png")) << run.args;
+    } else {
+      EXPECT_EQ("", err);
+      int w = 0, h = 0, channels = 0;
+      EXPECT_EQ(1, stbi_info("still_e2e/out.png", &w, &h, &channels));
+      EXPECT_EQ(60 * 10, w * h);
+    }
   }
-
-  // A run that ends with `code` and one line on standard error naming `mention`, and
-  // leaves the folder as it was.
-  void ExpectFailure(int code, const std::string& args, const std::string& mention) const {
-    const std::vector<std::string> before = Entries(dir_);
-    const Outcome run = Still(args);
-    EXPECT_EQ(code, run.exit_code) << args << ": " << run.err;
-    EXPECT_EQ(0u, run.err.rfind("parallux-still: ", 0)) << args << ": " << run.err;
-    EXPECT_EQ(run.err.size() - 1, run.err.find('\n')) << args << ": " << run.err;
-    EXPECT_NE(std::string::npos, run.err.find(mention)) << args << ": " << run.err;
-    EXPECT_EQ("", run.out) << args;
-    EXPECT_EQ(before, Entries(dir_)) << args << ": files appeared or vanished";
-    EXPECT_EQ("an earlier picture", Read(dir_ + "/out.png")) << args;
-  }
-
-  std::string dir_;
-};
-
-TEST_F(StillProgramTest, BadInputEndsWithCode2AndTouchesNothing) {
-  const std::string out = " " + dir_ + "/out.png";
-  std::ofstream(dir_ + "/text.png") << "not a picture at all\n";
-  std::vector<uint8_t> tall(16385, 0);
-  ASSERT_NE(0, stbi_write_png((dir_ + "/tall.png").c_str(), 1, 16385, 1, tall.data(), 1));
-  ExpectFailure(2, dir_ + "/depth.png" + out + " --bogus", "--bogus");
-  ExpectFailure(2, dir_ + "/missing.png" + out, "missing.png");
-  ExpectFailure(2, dir_ + "/text.png" + out, "text.png");
-  ExpectFailure(2, dir_ + "/tall.png" + out, "16385");
-  // Known only from the image's header, and the board's default width 100 likewise.
-  ExpectFailure(2, dir_ + "/depth.png" + out + " --parallax-width 61", "--parallax-width");
-  ExpectFailure(2, dir_ + "/depth.png" + out, "default parallax width");
-}
-
-TEST_F(StillProgramTest, APictureReplacesTheOldFileThroughATemporaryOneLeftNowhere) {
-  fs::create_directory(dir_ + "/folder.png");
-  ExpectFailure(1, dir_ + "/depth.png " + dir_ + "/no-such-folder/out.png --parallax-width 20",
-                "no-such-folder");
-  ExpectFailure(1, dir_ + "/depth.png " + dir_ + "/folder.png --parallax-width 20", "folder.png");
-  EXPECT_TRUE(fs::is_directory(dir_ + "/folder.png")) << "the folder in the way was replaced";
-  fs::remove(dir_ + "/folder.png");
-
-  const Outcome run = Still(dir_ + "/depth.png " + dir_ + "/out.png --parallax-width 20 --guides");
-  EXPECT_EQ(0, run.exit_code) << run.err;
-  EXPECT_EQ("", run.out + run.err);
-  int w = 0, h = 0, channels = 0;
-  EXPECT_EQ(1, stbi_info((dir_ + "/out.png").c_str(), &w, &h, &channels));
-  EXPECT_EQ(60 * 10, w * h);
-  EXPECT_EQ((std::vector<std::string>{"depth.png", "out.png"}), Entries(dir_));
+  EXPECT_TRUE(fs::is_directory("still_e2e/folder.png")) << "the folder in the way was replaced";
 }
 
 }  // namespace

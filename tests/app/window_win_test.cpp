@@ -52,18 +52,6 @@ TEST_F(BoardSession, TheWindowShowsFramesAndTheExitCommandSavesAndEndsWithCodeZe
   EXPECT_NE(std::string::npos, program_.Settings().find("PWD=222")) << program_.Settings();
 }
 
-TEST_F(BoardSession, TheAboutBoxOpensFromItsMenuItemAndBothAltAccelerators) {
-  for (const char key : {'\0', '?', '/'}) {
-    // An Alt character accelerator: the character with the Alt bit set.
-    PostMessageA(board_.window(), key != '\0' ? WM_SYSKEYDOWN : WM_COMMAND,
-                 key != '\0' ? key : IDM_ABOUT, key != '\0' ? 0x20000001 : 0);
-    HWND about = OwnedDialog(board_.window(), "バージョン情報 Parallux");
-    ASSERT_NE(nullptr, about) << "no about box for '" << key << "'";
-    PostMessageA(GetDlgItem(about, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }));
-  }
-}
-
 TEST_F(BoardSession, TheOptionsShowTheSettingsRefuseWhatIsOutOfRangeAndKeepWhatCameBefore) {
   const char* kWidth = "オプション: 視差幅が範囲外です";
   const char* kDepth = "オプション: テキスト位置が範囲外です";
