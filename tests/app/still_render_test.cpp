@@ -50,7 +50,8 @@ TEST(RenderStillTest, EqualsTheBoardsSynthesisOfTheWholePicture) {
       {200, 31, 100, false, 0xFFFFFFFF, 255, true, 1},
       // Guide marks placed for the middle of a picture far wider than these.
       {1, 1, 1, false, 1, 200, true, 1},
-      {9, 1, 5, true, 1, 200, true, 1},
+      {20, 16, 20, false, 1, 0, true, 1},
+      {9, 16, 5, true, 1, 200, true, 1},
       // Later frames: the skip must land where drawing every frame would.
       {97, 13, 40, true, 2, 100, true, 3},
       {64, 20, 30, false, 5, 200, false, 7},
