@@ -1,16 +1,16 @@
 // What the board's tests share: the Board state put back to its start, a program folder
-// of the test's own (the settings code is told the executable lives there), and the
-// program's log captured in that folder.
+// of the test's own (the settings code is told the executable lives there, and the log
+// is written there), and the running program played by a user on this thread.
 #pragma once
 
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "app/board_state_win.h"
+#include "app/board_window_win.h"
 #include "app/settings_win.h"
 #include "support/log_manager.h"
 #include "tests/support/temp_folder_win.h"
@@ -26,38 +26,50 @@ inline std::string& FakeModule() {
 // GetModuleFileNameA's contract: the path and its length, or, when the buffer is too
 // small, as much as fits (terminated) and the buffer's size.
 inline DWORD FakeModulePath(char* buffer, DWORD size) {
-  const std::string& path = FakeModule();
-  if (path.size() >= size) {
-    std::memcpy(buffer, path.data(), size - 1);
-    buffer[size - 1] = '\0';
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return size;
-  }
-  std::memcpy(buffer, path.c_str(), path.size() + 1);
-  return static_cast<DWORD>(path.size());
+  lstrcpynA(buffer, FakeModule().c_str(), static_cast<int>(size));
+  if (FakeModule().size() < size) return static_cast<DWORD>(FakeModule().size());
+  SetLastError(ERROR_INSUFFICIENT_BUFFER);
+  return size;
 }
 
-// The Board state as static construction leaves it (without a canvas).
+// The settings as static construction leaves them.
 inline void ResetBoard(BoardState& b) {
-  b.canvas.reset();
-  b.client_rect = RECT{0, 0, 960, 320};
-  b.text_layer = b.base_layer = b.guide_layer = 0;
-  b.show_text = false;
-  b.show_guide = false;
-  b.depth_buffer.reset();
-  b.background_file[0] = '\0';
-  b.background_path[0] = '\0';
-  b.background_bitmap = nullptr;
-  b.depth_divisor = 4;
-  b.reverse = false;
+  b.show_text = b.show_guide = b.paused = b.reverse = false;
+  b.background_file[0] = b.background_path[0] = '\0';
   b.parallax_width = 100;
   b.text_depth = 200;
   b.dot_mode = 1;
   b.SetText("");
-  b.paused = false;
 }
 
-// A program folder in the temporary folder, with the log written there.
+inline bool WaitFor(const auto& condition, DWORD timeout_ms = 5000) {
+  for (const DWORD start = GetTickCount(); !condition(); Sleep(5)) {
+    if (GetTickCount() - start > timeout_ms) return false;
+  }
+  return true;
+}
+
+// A shown dialog or message box of this process owned by `owner` (any caption when
+// null), waited for; null when none came.
+inline HWND OwnedDialog(HWND owner, const char* caption, DWORD timeout_ms = 5000) {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        for (found = FindWindowExA(nullptr, nullptr, "#32770", caption); found != nullptr;
+             found = FindWindowExA(nullptr, found, "#32770", caption)) {
+          if (GetWindow(found, GW_OWNER) == owner && IsWindowVisible(found)) return true;
+        }
+        return false;
+      },
+      timeout_ms);
+  return found;
+}
+
+// Presses a button as a click does, without waiting for what the press starts.
+inline void Press(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
 class ProgramFolder {
  public:
   ProgramFolder() {
@@ -76,19 +88,66 @@ class ProgramFolder {
   std::string Path(const std::string& name) const { return folder_.path() + name; }
   std::string Settings() const { return folder_.Read("Parallux.ini"); }
   void WriteSettings(const std::string& content) const { folder_.Create("Parallux.ini", content); }
-
-  // The log's lines so far (time stamps included).
+  // The log so far, time stamps included.
   std::string Log() const {
     TheLog().Close();
     return folder_.Read("Parallux0.log");
   }
-
   // The settings part of the program's start, with this folder as the program's.
   void Start() const { StartSettings(g_board, &FakeModulePath); }
 
  private:
   TempFolder folder_;
 };
+
+// The program on a thread of its own, as its first thread runs it; the caller plays
+// the user through the main window.
+class RunningBoard {
+ public:
+  RunningBoard()
+      : thread_([this] {
+          exit_code_ = RunBoard(GetModuleHandleA(nullptr), SW_SHOWNOACTIVATE, &FakeModulePath);
+        }) {
+    WaitFor([&] { return (window_ = FindWindowA("PARALLUX", "Parallux")) != nullptr; }, 20000);
+    SendMessageA(window_, WM_NULL, 0, 0);  // returns once the window's creation is over
+  }
+  ~RunningBoard() { Close(WM_CLOSE); }
+  RunningBoard(const RunningBoard&) = delete;
+  RunningBoard& operator=(const RunningBoard&) = delete;
+
+  HWND window() const { return window_; }
+  // A command that has taken effect when this returns.
+  void Send(WORD command) const { SendMessageA(window_, WM_COMMAND, command, 0); }
+  // A command that opens a modal dialog is posted, and the dialog waited for.
+  HWND Open(WORD command, const char* caption) const {
+    PostMessageA(window_, WM_COMMAND, command, 0);
+    return OwnedDialog(window_, caption);
+  }
+  // Ends the program as the user would with `message`; its exit code.
+  int Close(UINT message, WPARAM wparam = 0) {
+    if (thread_.joinable()) {
+      if (window_ != nullptr) PostMessageA(window_, message, wparam, 0);
+      thread_.join();
+    }
+    return exit_code_;
+  }
+
+ private:
+  HWND window_ = nullptr;
+  int exit_code_ = -1;
+  std::thread thread_;
+};
+
+// A background picture of the board's size: black, with a white rectangle over columns
+// 100 to 299 and lines 120 to 219.
+inline std::string SquareBitmap() {
+  const BITMAPFILEHEADER file{0x4D42, 54 + 960 * 320 * 3, 0, 0, 54};
+  const BITMAPINFOHEADER info{sizeof info, 960, 320, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  std::string bits(960 * 320 * 3, '\0');
+  for (int row = 100; row < 200; ++row) bits.replace((row * 960 + 100) * 3, 600, 600, '\xFF');
+  return std::string(reinterpret_cast<const char*>(&file), 14) +
+         std::string(reinterpret_cast<const char*>(&info), 40) + bits;
+}
 
 inline std::string Text(const BoardState& b) {
   char text[kTextCapacity];
