@@ -16,8 +16,8 @@
 #include <mutex>
 
 #include "app/board_rules.h"
-#include "app/stereogram.h"
 #include "canvas/icg.h"
+#include "stereogram/stereogram.h"
 
 inline constexpr std::size_t kBackgroundFileCapacity = 256;
 inline constexpr std::size_t kTextCapacity = board::kTextBytes + 1;
