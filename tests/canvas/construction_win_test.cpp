@@ -40,7 +40,7 @@ TEST(CanvasConstructionTest, AWindowCanvasStartsWithOneBaseLayerAndItsDefaults) 
     EXPECT_EQ(0u, canvas.pacing.frame_count);
     EXPECT_TRUE(canvas.no_wait.load());
     EXPECT_FALSE(canvas.running.load());
-    EXPECT_EQ(nullptr, canvas.thread_handle);
+    EXPECT_EQ(nullptr, canvas.thread_handle.get());
     EXPECT_EQ(INVALID_HANDLE_VALUE, canvas.console_output);
     EXPECT_EQ(INVALID_HANDLE_VALUE, canvas.console_buffer);
     const CONSOLE_SCREEN_BUFFER_INFO zero{};
