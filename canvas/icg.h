@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include "canvas/gdi_win.h"
 #include "canvas/layer.h"
 #include "canvas/pacing.h"
 #include "geometry/matrix.h"
@@ -115,15 +116,15 @@ class CICG {
   HANDLE console_input;          // console mode only
   HANDLE console_buffer;         // the screen buffer made for console mode
   HWND window;                   // the drawing target
-  HDC window_dc;
+  gdi::WindowDC window_dc;
   std::int32_t layer_counter;                     // number of the last layer created
   std::vector<std::unique_ptr<ICGLayer>> layers;  // creation order, base layer first
   std::int32_t current_layer;                     // the layer selected into draw_dc
-  HDC draw_dc;                                    // holds the current layer's bitmap
+  gdi::MemoryDC draw_dc;                          // holds the current layer's bitmap
   std::int32_t width;
   std::int32_t height;
-  HDC compose_dc;
-  HBITMAP compose_bitmap;
+  gdi::MemoryDC compose_dc;
+  gdi::Bitmap compose_bitmap;
   pacing::FramePacing pacing;  // total elapsed ... statistics count
   std::atomic<bool> no_wait;
   COLORREF key_color;

@@ -54,7 +54,7 @@ TEST(LogManagerTest, ConstructionNamesTheFilesAfterTheExecutableAndOpensNothing)
   EXPECT_EQ(folder, log.log_folder);
   EXPECT_EQ(base, log.log_base);
   EXPECT_STREQ("", log.log_path);
-  EXPECT_EQ(INVALID_HANDLE_VALUE, log.file_handle);
+  EXPECT_EQ(INVALID_HANDLE_VALUE, log.file_handle.get());
   EXPECT_EQ(10, log.file_count);
   EXPECT_EQ(0, log.level_threshold);
 }
@@ -124,7 +124,7 @@ TEST(LogManagerTest, AFolderThatCannotBeOpenedDropsTheLine) {
   InspectableLog log;
   log.Setup(missing.c_str(), "X", 10, 0);
   EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), log.Open());
-  EXPECT_EQ(INVALID_HANDLE_VALUE, log.file_handle);
+  EXPECT_EQ(INVALID_HANDLE_VALUE, log.file_handle.get());
   log.Print(4, "dropped");  // tries again and fails again, quietly
   log.Setup(folder.path().c_str(), "X", 10, 0);
   log.Print(4, "kept");
