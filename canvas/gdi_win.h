@@ -52,7 +52,7 @@ void FailCreation(std::int32_t after);
 template <typename T>
 class Object {
  public:
-  explicit Object(T object = nullptr) : object_(object) {}
+  explicit Object(T object = nullptr) noexcept : object_(object) {}
   ~Object() { reset(); }
   Object(const Object&) = delete;
   Object& operator=(const Object&) = delete;
@@ -94,7 +94,7 @@ using Font = Object<HFONT>;
 // An owned memory DC, deleted once; reads as the DC it holds.
 class MemoryDC {
  public:
-  MemoryDC() : dc_(nullptr) {}
+  MemoryDC() noexcept : dc_(nullptr) {}
   // Creates the DC (null when that failed).
   explicit MemoryDC(HDC compatible_with) : dc_(CreateMemoryDC(compatible_with)) {}
   ~MemoryDC() { reset(); }
@@ -120,7 +120,7 @@ class MemoryDC {
 // DC itself with release() and ReleaseWindowDC.
 class WindowDC {
  public:
-  explicit WindowDC(HDC dc = nullptr) : dc_(dc) {}
+  explicit WindowDC(HDC dc = nullptr) noexcept : dc_(dc) {}
   ~WindowDC() { reset(); }
   WindowDC(const WindowDC&) = delete;
   WindowDC& operator=(const WindowDC&) = delete;

@@ -59,7 +59,8 @@ CILogManager::CILogManager() noexcept : file_handle(INVALID_HANDLE_VALUE) {
 
 CILogManager::~CILogManager() {
   PreservedLastError keep_error;
-  Close();
+  // file_handle closes itself after this; what is buffered goes out first.
+  if (file_handle.valid()) FlushFileBuffers(file_handle.get());
   DeleteCriticalSection(&log_lock);
 }
 

@@ -7,7 +7,7 @@
 // A kernel handle from CreateFile, CreateThread and the like; closed once.
 class ScopedHandle {
  public:
-  explicit ScopedHandle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+  explicit ScopedHandle(HANDLE handle = INVALID_HANDLE_VALUE) noexcept : handle_(handle) {}
   ~ScopedHandle() {
     if (valid()) CloseHandle(handle_);
   }
