@@ -16,8 +16,9 @@
 #include <mutex>
 
 #include "app/board_rules.h"
-#include "app/stereogram.h"
+#include "canvas/gdi_win.h"
 #include "canvas/icg.h"
+#include "stereogram/stereogram.h"
 
 inline constexpr std::size_t kBackgroundFileCapacity = 256;
 inline constexpr std::size_t kTextCapacity = board::kTextBytes + 1;
@@ -41,7 +42,7 @@ struct BoardState {
   std::unique_ptr<std::uint32_t[]> depth_buffer;
   char background_file[kBackgroundFileCapacity] = {};  // relative to the program folder
   char background_path[MAX_PATH] = {};
-  HBITMAP background_bitmap = nullptr;
+  gdi::Bitmap background_bitmap;
   std::int32_t depth_divisor = 4;
   std::atomic<bool> reverse{false};
   std::atomic<std::int32_t> parallax_width{100};

@@ -1,4 +1,4 @@
-// The main window, its dialogs and the program's run from start to exit.
+// The main window and the program's run from start to exit.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +17,3 @@ ATOM RegisterBoardClass(HINSTANCE instance);
 // The main window, shown; null when it could not be made (the board setup failed).
 HWND CreateBoardWindow(HINSTANCE instance, int show);
 LRESULT CALLBACK BoardWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
-INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
-INT_PTR CALLBACK OptionsDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);

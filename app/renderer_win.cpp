@@ -75,8 +75,8 @@ DWORD SetupBoard(BoardState& board, HWND window) {
   board.depth_buffer.reset(AllocatePixels(pixels));
   if (!board.depth_buffer) return RefuseSetup(board, ERROR_NOT_ENOUGH_MEMORY, "depth buffer");
 
-  board.background_bitmap =
-      board.background_path[0] != '\0' ? CICG::LoadBitmapFile(board.background_path) : nullptr;
+  board.background_bitmap.reset(
+      board.background_path[0] != '\0' ? CICG::LoadBitmapFile(board.background_path) : nullptr);
   g_dots.Seed(GetTickCount());
   board.base_layer = canvas.GetBaseLayer();
 
@@ -116,10 +116,7 @@ void TeardownBoard(BoardState& board) {
   board.canvas.reset();
   board.depth_buffer.reset();
   board.background_depth.reset();
-  if (board.background_bitmap != nullptr) {
-    gdi::DeleteObject(board.background_bitmap);
-    board.background_bitmap = nullptr;
-  }
+  board.background_bitmap.reset();
   board.text_layer = board.base_layer = board.guide_layer = 0;
 }
 

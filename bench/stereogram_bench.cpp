@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/stereogram.h"
-#include "tests/app/stereogram_reference.h"
+#include "stereogram/stereogram.h"
+#include "tests/stereogram/stereogram_reference.h"
 
 namespace {
 

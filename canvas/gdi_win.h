@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 
 namespace gdi {
@@ -46,11 +47,12 @@ bool IsStockObject(HGDIOBJ object);
 // It is the only way to reach most failure paths of a construction on a healthy system.
 void FailCreation(std::int32_t after);
 
-// An owned GDI object of type T, deleted once.
+// An owned GDI object of type T, deleted once. It reads as the handle it holds, so a
+// record field that was a bare handle can become one without changing its callers.
 template <typename T>
 class Object {
  public:
-  explicit Object(T object = nullptr) : object_(object) {}
+  explicit Object(T object = nullptr) noexcept : object_(object) {}
   ~Object() { reset(); }
   Object(const Object&) = delete;
   Object& operator=(const Object&) = delete;
@@ -62,8 +64,13 @@ class Object {
     }
     return *this;
   }
+  Object& operator=(std::nullptr_t) {
+    reset();
+    return *this;
+  }
 
   T get() const { return object_; }
+  operator T() const { return object_; }  // NOLINT(google-explicit-constructor)
   explicit operator bool() const { return object_ != nullptr; }
   T release() {
     T object = object_;
@@ -84,18 +91,54 @@ using Brush = Object<HBRUSH>;
 using Pen = Object<HPEN>;
 using Font = Object<HFONT>;
 
-// An owned memory DC, deleted once.
+// An owned memory DC, deleted once; reads as the DC it holds.
 class MemoryDC {
  public:
+  MemoryDC() noexcept : dc_(nullptr) {}
+  // Creates the DC (null when that failed).
   explicit MemoryDC(HDC compatible_with) : dc_(CreateMemoryDC(compatible_with)) {}
-  ~MemoryDC() {
-    if (dc_ != nullptr) DeleteMemoryDC(dc_);
-  }
+  ~MemoryDC() { reset(); }
   MemoryDC(const MemoryDC&) = delete;
   MemoryDC& operator=(const MemoryDC&) = delete;
 
   HDC get() const { return dc_; }
+  operator HDC() const { return dc_; }  // NOLINT(google-explicit-constructor)
   explicit operator bool() const { return dc_ != nullptr; }
+  // Deletes the DC held, if any, and holds `dc`; false when the deletion failed.
+  bool reset(HDC dc = nullptr) {
+    const bool deleted = dc_ == nullptr || DeleteMemoryDC(dc_);
+    dc_ = dc;
+    return deleted;
+  }
+
+ private:
+  HDC dc_;
+};
+
+// An owned window DC from GetWindowDC. The DC names its window (WindowFromDC), so the
+// owner is the size of one handle; an owner that still knows the window releases the
+// DC itself with release() and ReleaseWindowDC.
+class WindowDC {
+ public:
+  explicit WindowDC(HDC dc = nullptr) noexcept : dc_(dc) {}
+  ~WindowDC() { reset(); }
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
+
+  HDC get() const { return dc_; }
+  operator HDC() const { return dc_; }  // NOLINT(google-explicit-constructor)
+  explicit operator bool() const { return dc_ != nullptr; }
+  HDC release() {
+    HDC dc = dc_;
+    dc_ = nullptr;
+    return dc;
+  }
+  // Releases the DC held, if any, and holds `dc`; false when the release failed.
+  bool reset(HDC dc = nullptr) {
+    const bool released = dc_ == nullptr || ReleaseWindowDC(WindowFromDC(dc_), dc_);
+    dc_ = dc;
+    return released;
+  }
 
  private:
   HDC dc_;

@@ -18,9 +18,11 @@
 #include <memory>
 #include <vector>
 
+#include "canvas/gdi_win.h"
 #include "canvas/layer.h"
 #include "canvas/pacing.h"
 #include "geometry/matrix.h"
+#include "support/scoped_win.h"
 
 class CICG;
 
@@ -55,11 +57,15 @@ class CICG {
   COLORREF GetKeyColor() const { return key_color; }
   void* GetUserData() const { return user_data; }
 
-  // Frame thread. StartFrameThread returns 0, or the error code of the failed thread
-  // creation. StopFrameThread asks the thread to end and waits (up to 4 x 1000 ms,
-  // then ends it by force); it returns at once when no thread was started.
+  // Frame thread, one per canvas. StartFrameThread returns 0 when the thread runs;
+  // ERROR_BUSY while another start is under way or a thread runs; otherwise the error
+  // code of the failed creation, after which the canvas is idle and may start again.
+  // StopFrameThread wakes the thread and waits for it (up to 4 x 1000 ms, then ends it
+  // by force); it returns at once when no thread was started.
   DWORD StartFrameThread(void* data, ICGFrameCallback callback, float rate);
   void StopFrameThread();
+  // Test seam: the next thread creation fails with `error` (0 disarms).
+  static void FailThreadCreation(DWORD error);
   void SetNoWait(bool no_wait_value) { no_wait.store(no_wait_value); }
   static DWORD WINAPI DrawThread(LPVOID pData);
 
@@ -110,19 +116,19 @@ class CICG {
   HANDLE console_input;          // console mode only
   HANDLE console_buffer;         // the screen buffer made for console mode
   HWND window;                   // the drawing target
-  HDC window_dc;
+  gdi::WindowDC window_dc;
   std::int32_t layer_counter;                     // number of the last layer created
   std::vector<std::unique_ptr<ICGLayer>> layers;  // creation order, base layer first
   std::int32_t current_layer;                     // the layer selected into draw_dc
-  HDC draw_dc;                                    // holds the current layer's bitmap
+  gdi::MemoryDC draw_dc;                          // holds the current layer's bitmap
   std::int32_t width;
   std::int32_t height;
-  HDC compose_dc;
-  HBITMAP compose_bitmap;
+  gdi::MemoryDC compose_dc;
+  gdi::Bitmap compose_bitmap;
   pacing::FramePacing pacing;  // total elapsed ... statistics count
   std::atomic<bool> no_wait;
   COLORREF key_color;
-  HANDLE thread_handle;
+  ScopedHandle thread_handle;  // null when no thread was started
   DWORD thread_id;
   std::atomic<bool> running;
   CONSOLE_SCREEN_BUFFER_INFO screen_info;
@@ -147,9 +153,16 @@ class CICG {
   bool TransferLayerBits(const ICGLayer& layer, std::uint32_t* pixels, bool write);
 
   KeyTransparency key_transparency = KeyTransparency::kPixelBuffers;
+  DWORD StartWorker(void* data, ICGFrameCallback callback, float rate);
+
   // The frame thread raised the timer resolution and has not lowered it again; a
   // forced end leaves that to StopFrameThread.
   std::atomic<bool> timer_raised{false};
+  // Set by StopFrameThread: the thread waits on it between frames, so that a stop
+  // takes at most the rest of one frame. Made at the first start and kept.
+  ScopedHandle stop_event{nullptr};
+  // A start is under way on this canvas.
+  std::atomic<bool> starting{false};
   // Mode 6's scratch pixels, made at the first stencil layer and kept.
   std::unique_ptr<std::uint32_t[]> stencil_scratch;
 };

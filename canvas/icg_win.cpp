@@ -24,14 +24,10 @@ CICG::CICG(HWND target)
       console_input(INVALID_HANDLE_VALUE),
       console_buffer(INVALID_HANDLE_VALUE),
       window(target),
-      window_dc(nullptr),
       layer_counter(0),
       current_layer(0),
-      draw_dc(nullptr),
       width(0),
       height(0),
-      compose_dc(nullptr),
-      compose_bitmap(nullptr),
       pacing{},
       no_wait(true),
       key_color(kDefaultKeyColor),
@@ -99,10 +95,10 @@ void CICG::BuildConsoleTarget() {
 }
 
 void CICG::BuildDrawingTarget() {
-  window_dc = gdi::GetWindowDC(window);
-  if (window_dc == nullptr) icg_report::Raise(442);
-  draw_dc = gdi::CreateMemoryDC(window_dc);
-  if (draw_dc == nullptr) icg_report::Raise(449);
+  window_dc.reset(gdi::GetWindowDC(window));
+  if (!window_dc) icg_report::Raise(442);
+  draw_dc.reset(gdi::CreateMemoryDC(window_dc));
+  if (!draw_dc) icg_report::Raise(449);
   if (GetCurrentObject(window_dc, OBJ_BITMAP) == nullptr) icg_report::Raise(456);
   RECT client;
   if (!GetClientRect(window, &client)) icg_report::Raise(465);
@@ -143,13 +139,13 @@ void CICG::BuildDrawingTarget() {
   if (!gdi::DeleteObject(replaced)) icg_report::Raise(545);
   MoveToEx(draw_dc, 0, 0, nullptr);
 
-  compose_dc = gdi::CreateMemoryDC(window_dc);
-  if (compose_dc == nullptr) icg_report::Raise(554);
+  compose_dc.reset(gdi::CreateMemoryDC(window_dc));
+  if (!compose_dc) icg_report::Raise(554);
   gdi::Bitmap composition(gdi::CreateBitmap(window_dc, width, height));
   if (!composition) icg_report::Raise(560);
   replaced = SelectObject(compose_dc, composition.get());
   if (replaced == nullptr) icg_report::Raise(566);
-  compose_bitmap = composition.release();
+  compose_bitmap = std::move(composition);
   if (!gdi::DeleteObject(replaced)) icg_report::Raise(571);
 
   pacing = pacing::FramePacing{};
@@ -169,8 +165,10 @@ void CICG::BuildDrawingTarget() {
 }
 
 void CICG::Release(bool keep_error_text) noexcept {
-  if (window_dc != nullptr) {
-    if (draw_dc != nullptr) {
+  // The owners would release all this as well, but in the order of their declaration and
+  // without a word on failure; the order and the reports matter here.
+  if (window_dc) {
+    if (draw_dc) {
       // The drawing DC still holds the current layer's bitmap, and perhaps a pen, brush
       // or font the canvas took over (SelectGdiObject): put stock objects back so that
       // every one of them can be deleted.
@@ -187,20 +185,14 @@ void CICG::Release(bool keep_error_text) noexcept {
         icg_report::Report(631, keep_error_text);
     }
     layers.clear();
-    if (draw_dc != nullptr && !gdi::DeleteMemoryDC(draw_dc))
-      icg_report::Report(638, keep_error_text);
-    draw_dc = nullptr;
-    if (!gdi::ReleaseWindowDC(window, window_dc)) icg_report::Report(643, keep_error_text);
-    window_dc = nullptr;
+    if (!draw_dc.reset()) icg_report::Report(638, keep_error_text);
+    if (!gdi::ReleaseWindowDC(window, window_dc.release())) {
+      icg_report::Report(643, keep_error_text);
+    }
   }
-  if (compose_dc != nullptr) {
-    if (!gdi::DeleteMemoryDC(compose_dc)) icg_report::Report(651, keep_error_text);
-    compose_dc = nullptr;
-  }
-  if (compose_bitmap != nullptr) {
-    gdi::DeleteObject(compose_bitmap);
-    compose_bitmap = nullptr;
-  }
+  // The composition DC before its bitmap, which it holds selected.
+  if (!compose_dc.reset()) icg_report::Report(651, keep_error_text);
+  compose_bitmap.reset();
   if (console_buffer != INVALID_HANDLE_VALUE) {
     // Give the console its own buffer back before ours goes away.
     SetConsoleActiveScreenBuffer(console_output);

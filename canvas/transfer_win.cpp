@@ -79,7 +79,7 @@ std::int32_t CICG::_set_dib_dst(std::int32_t number) {
 std::int32_t CICG::DrawBitmap(HBITMAP bitmap) {
   BITMAP size;
   if (GetObjectA(bitmap, sizeof size, &size) == 0) return 0;
-  gdi::MemoryDC source(draw_dc);
+  gdi::MemoryDC source(draw_dc.get());
   if (!source) return 0;
   // The bitmap stays the caller's: it is only lent to the temporary DC.
   gdi::Selection lent(source.get(), bitmap);
@@ -98,7 +98,7 @@ std::int32_t CICG::CopyToClipboard() {
     // The frame thread composes into compose_dc under this lock; holding it here makes
     // the copy one whole frame, never one caught halfway.
     ScopedCriticalSection hold(&canvas_lock);
-    gdi::MemoryDC memory(compose_dc);
+    gdi::MemoryDC memory(compose_dc.get());
     if (!memory) return 0;
     copy.reset(gdi::CreateBitmap(compose_dc, width, height));
     if (!copy) return 0;

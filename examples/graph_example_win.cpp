@@ -18,8 +18,8 @@
 #include <numbers>
 
 #include "canvas/gdi_win.h"
-#include "geometry/graph_win.h"
-#include "geometry/shapes_win.h"
+#include "drawing/graph_win.h"
+#include "drawing/shapes_win.h"
 #include "support/log_manager.h"
 
 namespace {

@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "support/printf_format.h"
+#include "support/scoped_win.h"
 
 class CILogManager {
  public:
@@ -48,7 +49,7 @@ class CILogManager {
   virtual void Dump2(const char* text, const void* bytes, std::int32_t count);
 
  protected:
-  HANDLE file_handle;         // INVALID_HANDLE_VALUE while no file is open
+  ScopedHandle file_handle;   // INVALID_HANDLE_VALUE while no file is open
   CRITICAL_SECTION log_lock;  // recursive: Write holds it across Open and Purge
   char log_folder[256];       // ends in the separator, or empty
   char log_base[256];

@@ -59,11 +59,8 @@ CILogManager::CILogManager() noexcept : file_handle(INVALID_HANDLE_VALUE) {
 
 CILogManager::~CILogManager() {
   PreservedLastError keep_error;
-  if (file_handle != INVALID_HANDLE_VALUE) {
-    FlushFileBuffers(file_handle);
-    CloseHandle(file_handle);
-    file_handle = INVALID_HANDLE_VALUE;
-  }
+  // file_handle closes itself after this; what is buffered goes out first.
+  if (file_handle.valid()) FlushFileBuffers(file_handle.get());
   DeleteCriticalSection(&log_lock);
 }
 
@@ -95,7 +92,7 @@ void CILogManager::SetupByName(const char* folder, const char* base, std::int32_
 void CILogManager::Setup(const char* folder, const char* base, std::int32_t count,
                          std::int32_t level) {
   PreservedLastError keep_error;
-  if (file_handle != INVALID_HANDLE_VALUE) Close();
+  if (file_handle.valid()) Close();
   CopyCut(log_folder, sizeof log_folder, folder);
   CopyCut(log_base, sizeof log_base, base);
   if (count >= 0) file_count = count;
@@ -108,7 +105,7 @@ void CILogManager::SetLimitsByName(std::int32_t count, const char* level_name) {
 
 void CILogManager::SetLimits(std::int32_t count, std::int32_t level) {
   PreservedLastError keep_error;
-  if (file_handle != INVALID_HANDLE_VALUE) Close();
+  if (file_handle.valid()) Close();
   if (count >= 0) file_count = count;
   level_threshold = level;
 }
@@ -117,7 +114,7 @@ DWORD CILogManager::Open() {
   // The code is returned, not left in GetLastError: failed deletes and renames of files
   // that do not exist yet must not change the caller's last error either.
   PreservedLastError keep_error;
-  if (file_handle != INVALID_HANDLE_VALUE) Close();
+  if (file_handle.valid()) Close();
   if (file_count <= 0) return 0;
 
   char path[kPathCapacity];
@@ -138,17 +135,16 @@ DWORD CILogManager::Open() {
   HANDLE handle = CreateFileA(log_path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return GetLastError();
-  file_handle = handle;
-  SetFilePointer(file_handle, 0, nullptr, FILE_END);
+  file_handle.reset(handle);
+  SetFilePointer(handle, 0, nullptr, FILE_END);
   return 0;
 }
 
 void CILogManager::Close() {
   PreservedLastError keep_error;
-  if (file_handle == INVALID_HANDLE_VALUE) return;
-  FlushFileBuffers(file_handle);
-  CloseHandle(file_handle);
-  file_handle = INVALID_HANDLE_VALUE;
+  if (!file_handle.valid()) return;
+  FlushFileBuffers(file_handle.get());
+  file_handle.reset(INVALID_HANDLE_VALUE);
 }
 
 void CILogManager::Log(std::int32_t level, const char* file, std::int32_t line, const char* text) {
@@ -161,7 +157,7 @@ void CILogManager::Log(std::int32_t level, const char* file, std::int32_t line, 
 void CILogManager::Write(const char* format, ...) {
   PreservedLastError keep_error;
   ScopedCriticalSection hold(&log_lock);
-  if (file_handle == INVALID_HANDLE_VALUE) {
+  if (!file_handle.valid()) {
     if (Open() != 0) return;
     Purge(file_count);
   }
@@ -175,9 +171,9 @@ void CILogManager::Write(const char* format, ...) {
   char line[kLogLineSize];
   FormatLogLine(line, sizeof line, now, message);
 
-  if (file_handle == INVALID_HANDLE_VALUE) return;
+  if (!file_handle.valid()) return;
   DWORD written = 0;
-  WriteFile(file_handle, line, static_cast<DWORD>(std::strlen(line)), &written, nullptr);
+  WriteFile(file_handle.get(), line, static_cast<DWORD>(std::strlen(line)), &written, nullptr);
 }
 
 void CILogManager::Print(std::int32_t level, const char* format, ...) {

@@ -7,7 +7,7 @@
 // A kernel handle from CreateFile, CreateThread and the like; closed once.
 class ScopedHandle {
  public:
-  explicit ScopedHandle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+  explicit ScopedHandle(HANDLE handle = INVALID_HANDLE_VALUE) noexcept : handle_(handle) {}
   ~ScopedHandle() {
     if (valid()) CloseHandle(handle_);
   }
@@ -17,6 +17,16 @@ class ScopedHandle {
   HANDLE get() const { return handle_; }
   // CreateFile fails with INVALID_HANDLE_VALUE, CreateThread with null.
   bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  // Gives the handle up to a caller that closes it itself (and reports a failure).
+  HANDLE release(HANDLE empty = INVALID_HANDLE_VALUE) {
+    const HANDLE handle = handle_;
+    handle_ = empty;
+    return handle;
+  }
+  void reset(HANDLE handle) {
+    if (valid()) CloseHandle(handle_);
+    handle_ = handle;
+  }
 
  private:
   HANDLE handle_;

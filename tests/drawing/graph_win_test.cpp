@@ -1,0 +1,143 @@
+// The graph canvas: each part of the chart read back from its layer or the composed
+// picture, refused settings and the objects it leaves behind.
+#include "drawing/graph_win.h"
+
+#include <atomic>
+#include <limits>
+#include <memory>
+
+#include "tests/drawing/drawing_fixture_win.h"
+
+namespace drawing_test {
+namespace {
+
+constexpr COLORREF kBackground = RGB(0, 0, 80);
+constexpr COLORREF kGrid = RGB(0, 100, 0);
+constexpr std::uint32_t kFirstSeries = Pixel(255, 128, 128);
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+CITable<C2DPos> Points(std::initializer_list<C2DPos> points) {
+  CITable<C2DPos> table;
+  for (const C2DPos& p : points) table.Add(p);
+  return table;
+}
+
+// 90 pixels per unit across, 70 per unit up: x = -5..5 over columns 40..940, y = 2..-2
+// over rows 20..300, so x = 0 is column 490 and y = 0 row 160.
+class GraphTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(graph_.SetPlotArea(RECT{40, 20, 940, 300}));
+    ASSERT_TRUE(graph_.SetDataRect({-5, 2, 5, -2}));
+    ASSERT_TRUE(graph_.SetXAxis({-5, 5, 0, 1, 0.5f}));
+    ASSERT_TRUE(graph_.SetYAxis({-2, 2, 0, 1, 0.5f}));
+    graph_.SetColors(kBackground, kGrid);
+  }
+  Picture Frame(std::int32_t layer) {
+    EXPECT_EQ(1, graph_.DrawFrame());
+    return ReadPicture(graph_, layer);
+  }
+  std::uint32_t Key() const { return PixelOf(graph_.key_color); }
+
+  canvas_test::TestWindow window_;
+  CICGGraph graph_{window_.get()};
+};
+
+TEST_F(GraphTest, DotsAndLinesStandAtTheirPointsAndNaNBreaksALine) {
+  const CITable<C2DPos> dot = Points({{0, 0}});
+  const CITable<C2DPos> line = Points({{-4, 1}, {4, 1}, {4, -1}});  // (130, 90) to (850, 230)
+  const CITable<C2DPos> ignored = Points({{-4.5f, -1.8f}, {4.5f, -1.8f}});
+  ASSERT_EQ(0, graph_.AddSeries(&dot, CICGGraph::kPlotDot));
+  ASSERT_EQ(1, graph_.AddSeries(&line, CICGGraph::kPlotLine));
+  ASSERT_EQ(2, graph_.AddSeries(&ignored, static_cast<CICGGraph::ePlotStyle>(7)));
+  const Picture plot = Frame(graph_.GetPlotLayer());
+  EXPECT_EQ(kFirstSeries, plot(490, 160)) << "the dot's centre";
+  EXPECT_EQ(kFirstSeries, plot(491, 160)) << "an edge";
+  EXPECT_EQ(Pixel(127, 64, 64), plot(491, 161)) << "a corner, in half the colour";
+  EXPECT_EQ(Pixel(128, 255, 128), plot(600, 90)) << "the second series' colour";
+  EXPECT_EQ(Key(), plot(600, 91)) << "one pixel wide";
+  EXPECT_EQ("(130, 90)-(850, 229)", plot.BoxNot(Key(), 0, 0, kWidth, kHeight))
+      << "the last point left out as LineTo leaves it, and style 7 draws nothing";
+
+  const CITable<C2DPos> broken = Points({{-4, 1}, {kNaN, 0}, {0, 1}, {4, 1}});
+  ASSERT_TRUE(graph_.SelectLayer(graph_.GetPlotLayer()));
+  ASSERT_TRUE(graph_.ClearCanvas());
+  canvas_test::LogCapture log;
+  EXPECT_EQ(0, graph_.PlotSeries(broken.begin(), 4, CICGGraph::kPlotLine, RGB(0, 0, 255)));
+  const Picture after = ReadPicture(graph_, graph_.GetPlotLayer());
+  EXPECT_EQ(Key(), after(300, 90)) << "no line from (-4, 1) across the gap";
+  EXPECT_EQ(Pixel(0, 0, 255), after(700, 90)) << "the line goes on after it";
+  EXPECT_EQ(0u, log.Lines().size()) << "a skipped point is not logged";
+}
+
+// Antialiased text would leave colours between white and the key: fringes of magenta.
+TEST_F(GraphTest, LabelsAreWhiteOnTheKeyColourWithNothingInBetween) {
+  const Picture labels = Frame(graph_.GetLabelLayer());
+  char text[graph_math::kLabelCapacity];
+  SIZE size{-1, -1};
+  ASSERT_TRUE(graph_.FormatLabel(2.0f, text, &size));
+  EXPECT_STREQ("2.00", text);
+  // The x label of 2: centred under column 670, its top half a line below row 160.
+  const int left = graph_.MapX(2) - size.cx / 2;
+  const int top = graph_.MapY(0) + size.cy / 2;
+  const int white = labels.Count(Pixel(255, 255, 255), left, top, left + size.cx, top + size.cy);
+  EXPECT_GT(white, 0);
+  EXPECT_EQ(size.cx * size.cy,
+            white + labels.Count(Key(), left, top, left + size.cx, top + size.cy));
+}
+
+TEST_F(GraphTest, TheComposedPictureShowsTheSeriesOverTheGridInsideTheFrame) {
+  const CITable<C2DPos> point = Points({{1.25f, 0.25f}});
+  graph_.AddSeries(&point, CICGGraph::kPlotDot);
+  ASSERT_EQ(1, graph_.DrawFrame());
+  const Picture picture(canvas_test::ReadComposition(graph_));
+  EXPECT_EQ(kFirstSeries, picture(graph_.MapX(1.25f), graph_.MapY(0.25f)));
+  EXPECT_EQ(PixelOf(kBackground), picture(graph_.MapX(1.3f), graph_.MapY(0.7f)));
+  EXPECT_EQ(PixelOf(kGrid), picture(graph_.MapX(1.5f), graph_.MapY(0.7f)));
+  EXPECT_EQ(Pixel(0, 128, 64), picture(40, 100)) << "the frame";
+  EXPECT_EQ(0u, picture(20, 5)) << "outside the plot area";
+  EXPECT_EQ(graph_.GetLabelLayer(), graph_.current_layer) << "the newest layer stays current";
+}
+
+TEST_F(GraphTest, UnsoundSettingsAreRefusedLoggedAndLeaveTheChartAsItWas) {
+  canvas_test::LogCapture log;
+  EXPECT_FALSE(graph_.SetXAxis({-5, 5, 0, 1, 0}));
+  EXPECT_FALSE(graph_.SetDataRect({1, 2, 1, -2}));
+  EXPECT_FALSE(graph_.SetPlotArea(RECT{40, 300, 940, 20}));
+  EXPECT_EQ(-1, graph_.AddSeries(nullptr, CICGGraph::kPlotDot));
+  EXPECT_EQ(0, graph_.MapX(kNaN));
+  EXPECT_EQ((std::vector<std::string>{"CICGGraph::SetXAxis : a grid step is not positive",
+                                      "CICGGraph::SetDataRect : the data rectangle is empty",
+                                      "CICGGraph::SetPlotArea : the plot area is empty",
+                                      "MapX : x is not a number"}),
+            log.Lines());
+  EXPECT_EQ(0.5f, graph_.GetXAxis().minor_step);
+  EXPECT_EQ(0u, graph_.GetSeriesCount());
+  EXPECT_EQ(490, graph_.MapX(0)) << "the mapping is the one set before";
+  EXPECT_EQ(1, graph_.DrawFrame());
+}
+
+TEST(GraphLifetimeTest, FramesLeaveNoGdiObjectAndDestructionStopsTheFrameThreadFirst) {
+  canvas_test::TestWindow window;
+  const gdi::LiveCounts before = gdi::Live();
+  static std::atomic<int> frames{0};
+  {
+    const CITable<C2DPos> line = Points({{0, 0}, {1, 1}, {0.5f, 0}});
+    auto graph = std::make_unique<CICGGraph>(window.get());
+    graph->AddSeries(&line, CICGGraph::kPlotLine);
+    graph->AddSeries(&line, CICGGraph::kPlotDot);
+    ASSERT_EQ(1, graph->DrawFrame());
+    const gdi::LiveCounts after_one = gdi::Live();
+    for (int i = 0; i < 100; ++i) ASSERT_EQ(1, graph->DrawFrame());
+    EXPECT_EQ(after_one, gdi::Live());
+    const auto count_frame = [](CICG*, std::uint32_t) -> std::int32_t { return ++frames, 1; };
+    ASSERT_EQ(0u, graph->StartFrameThread(nullptr, count_frame, 200.0f));
+    for (int wait = 0; wait < 200 && frames.load() < 5; ++wait) Sleep(10);
+    EXPECT_GE(frames.load(), 5) << "the frame thread ran";
+    graph.reset();  // while the thread composes through the graph's DrawFrame
+  }
+  EXPECT_EQ(before, gdi::Live());
+}
+
+}  // namespace
+}  // namespace drawing_test

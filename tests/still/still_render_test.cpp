@@ -1,0 +1,103 @@
+// A still frame against the board's synthesis of the whole picture, written out here
+// directly (whole frames drawn one after another from one generator, the rows turned
+// bottom-up by hand) rather than row by row and skipped as the renderer does.
+#include "still/still_render.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> Expected(const std::vector<uint8_t>& rgb, int32_t w, int32_t h,
+                              const StillFrame& still) {
+  const auto at = [w, h](int32_t x, int32_t y) { return static_cast<size_t>(h - 1 - y) * w + x; };
+  std::vector<uint32_t> depth(rgb.size() / 3), out(depth.size()), text(depth.size(), 0);
+  DotGenerator g(still.seed);
+  uint32_t period = 0;
+  for (uint64_t f = 0; f < still.frame; ++f) {
+    for (int32_t i = 0; i < w * h; ++i)
+      depth[at(i % w, i / w)] = rgb[i * 3] * 65536u + rgb[i * 3 + 1] * 256u + rgb[i * 3 + 2];
+    period = SynthesizeStereogram(w, h, depth.data(), text.data(), out.data(), still.params, g);
+  }
+  const auto marks = GuideMarkRects(w, period, still.params.text_depth, still.params.reverse,
+                                    still.params.depth_divisor);
+  std::vector<uint8_t> picture;
+  for (int32_t i = 0; i < w * h; ++i) {
+    const bool mark =
+        still.guides && std::any_of(marks.begin(), marks.end(), [&](GuideRect m) {
+          return i % w >= m.left && i % w < m.right && i / w >= m.top && i / w < m.bottom;
+        });
+    const uint32_t v = mark ? 0 : out[at(i % w, i / w)];
+    picture.insert(picture.end(), {uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
+  }
+  return picture;
+}
+
+TEST(RenderStillTest, EqualsTheBoardsSynthesisOfTheWholePicture) {
+  const struct {
+    int32_t w, h, parallax_width;
+    bool reverse;
+    uint32_t dot_mode, text_depth;
+    bool guides;
+    uint64_t frame;
+  } cases[] = {
+      {97, 13, 40, false, 1, 200, false, 1},
+      {97, 13, 97, true, 2, 0, true, 1},
+      {200, 31, 100, false, 0xFFFFFFFF, 255, true, 1},
+      // Guide marks placed for the middle of a picture far wider than these.
+      {1, 1, 1, false, 1, 200, true, 1},
+      {20, 16, 20, false, 1, 0, true, 1},
+      {9, 16, 5, true, 1, 200, true, 1},
+      // Later frames: the skip must land where drawing every frame would.
+      {97, 13, 40, true, 2, 100, true, 3},
+      {64, 20, 30, false, 5, 200, false, 7},
+  };
+  for (const auto& k : cases) {
+    // Flat rectangles on a dark ground (rises and falls of depth; red and green vary
+    // too, which must not matter).
+    std::mt19937 rng(k.parallax_width + k.frame);
+    std::vector<uint8_t> depth(k.w * k.h * 3, 30);
+    for (int n = 0; n < 6; ++n) {
+      const int32_t x0 = rng() % k.w, y0 = rng() % k.h, x1 = rng() % k.w, y1 = rng() % k.h;
+      const uint8_t rgb[3] = {uint8_t(rng()), uint8_t(rng()), uint8_t(rng())};
+      for (int32_t y = y0; y <= y1; ++y)
+        for (int32_t x = x0; x <= x1; ++x) std::copy_n(rgb, 3, &depth[(y * k.w + x) * 3]);
+    }
+    StillFrame still;
+    still.params = {k.parallax_width, k.reverse, 4, k.dot_mode, k.text_depth};
+    still.guides = k.guides;
+    still.seed = static_cast<uint32_t>(rng());
+    still.frame = k.frame;
+    std::vector<uint8_t> picture = depth;
+    RenderStill({k.w, k.h, picture.data()}, still);
+    EXPECT_TRUE(Expected(depth, k.w, k.h, still) == picture) << k.w << "x" << k.h;
+  }
+}
+
+TEST(RenderStillTest, TheLastPossibleFrameComesAtOnce) {
+  // Frames before it are skipped, not drawn: a grey dot takes one generator step a
+  // frame, a colour dot three, and the generator repeats after 2^32 steps, so the last
+  // frame of 2^64 - 1 starts two frames' steps before the seed.
+  for (const uint32_t dot_mode : {1u, 2u}) {
+    StillFrame still;
+    still.params.parallax_width = 1;
+    still.params.dot_mode = dot_mode;
+    still.seed = 2024;
+    still.frame = UINT64_MAX;
+    std::vector<uint8_t> pixel(3, 0);
+    RenderStill({1, 1, pixel.data()}, still);
+    // One step back: the multiplier's inverse modulo 2^32, by Newton's iteration.
+    uint32_t inverse = DotGenerator::kMultiplier;
+    for (int i = 0; i < 5; ++i) inverse *= 2u - DotGenerator::kMultiplier * inverse;
+    for (uint32_t n = 0; n < (dot_mode == 1 ? 2u : 6u); ++n)
+      still.seed = (still.seed - DotGenerator::kIncrement) * inverse;
+    still.frame = 1;
+    EXPECT_EQ(Expected({0, 0, 0}, 1, 1, still), pixel) << "dot mode " << dot_mode;
+  }
+}
+
+}  // namespace
