@@ -18,10 +18,17 @@ Pixels4 Load4(const uint32_t* p) {
 
 void Store4(uint32_t* p, Pixels4 v) { std::memcpy(p, &v, sizeof v); }
 
-bool AnyLane(Signed4 v) {
+// A bit for each lane that is set (lanes are 0 or all ones): one instruction on SSE2.
+uint32_t LaneBits(Signed4 v) {
+#if defined(__SSE2__)
+  using Float4 = float __attribute__((vector_size(16)));
+  return static_cast<uint32_t>(__builtin_ia32_movmskps(reinterpret_cast<Float4>(v)));
+#else
+  v &= Signed4{1, 2, 4, 8};
   v |= __builtin_shufflevector(v, v, 2, 3, 0, 1);
   v |= __builtin_shufflevector(v, v, 1, 0, 3, 2);
-  return v[0] != 0;
+  return static_cast<uint32_t>(v[0]);
+#endif
 }
 
 // The dots come in batches formed from one generator state by jump-ahead: step k from
@@ -92,30 +99,28 @@ class DotStream {
     Fill();
   }
 
+  // Four chains, each four dots ahead at a time: scalar multiplications, which SSE2
+  // has no vector form of for 32 bits.
   void Fill() {
-    // Four chains, each four steps at a time: scalar multiplications, which SSE2 has
-    // no vector form of for 32 bits.
-    uint32_t step[3 * kBatch + 4];
-    uint32_t s0 = kJump.a[1] * base_ + kJump.c[1];
-    uint32_t s1 = kJump.a[2] * base_ + kJump.c[2];
-    uint32_t s2 = kJump.a[3] * base_ + kJump.c[3];
-    uint32_t s3 = kJump.a[4] * base_ + kJump.c[4];
-    for (int32_t k = 1; k <= kBatch * steps_; k += 4) {
-      step[k] = s0;
-      step[k + 1] = s1;
-      step[k + 2] = s2;
-      step[k + 3] = s3;
-      s0 = kJump.a[4] * s0 + kJump.c[4];
-      s1 = kJump.a[4] * s1 + kJump.c[4];
-      s2 = kJump.a[4] * s2 + kJump.c[4];
-      s3 = kJump.a[4] * s3 + kJump.c[4];
-    }
+    const int32_t jump = 4 * steps_;
+    uint32_t chain[4];
+    for (int32_t j = 0; j < 4; ++j) chain[j] = kJump.a[j * steps_] * base_ + kJump.c[j * steps_];
     if (steps_ == 1) {
-      for (int32_t i = 0; i < kBatch; ++i) batch_[i] = DotByte(step[i + 1]) * 0x010101u;
-    } else {
-      for (int32_t i = 0; i < kBatch; ++i) {
-        batch_[i] = DotByte(step[3 * i + 3]) << 16 | DotByte(step[3 * i + 2]) << 8 |
-                    DotByte(step[3 * i + 1]);
+      for (int32_t i = 0; i < kBatch; i += 4) {
+        for (int32_t j = 0; j < 4; ++j) {
+          batch_[i + j] = DotByte(kJump.a[1] * chain[j] + kJump.c[1]) * 0x010101u;
+          chain[j] = kJump.a[jump] * chain[j] + kJump.c[jump];
+        }
+      }
+      return;
+    }
+    for (int32_t i = 0; i < kBatch; i += 4) {
+      for (int32_t j = 0; j < 4; ++j) {
+        const uint32_t s = chain[j];
+        batch_[i + j] = DotByte(kJump.a[3] * s + kJump.c[3]) << 16 |
+                        DotByte(kJump.a[2] * s + kJump.c[2]) << 8 |
+                        DotByte(kJump.a[1] * s + kJump.c[1]);
+        chain[j] = kJump.a[jump] * s + kJump.c[jump];
       }
     }
   }
@@ -138,25 +143,22 @@ void Repeat(uint32_t* row, int32_t from, int32_t to, int32_t period) {
   }
 }
 
-// Step 1 for one row, D = max(B, T), which also tells whether the whole row is one
-// value: such a row (all of a flat picture, most rows of a text line) is one run.
-bool MergeRow(uint32_t* d, const uint32_t* t, int32_t width) {
-  const uint32_t first = std::max(d[0], t[0]);
-  Pixels4 differ4{};
-  int32_t x = 0;
-  for (; x + 4 <= width; x += 4) {
+// Step 1 for one row, D = max(B, T). Most of a frame has no text, and there the
+// background stays as it is: sixteen pixels of text are tested for 0 at a time.
+void MergeRow(uint32_t* d, const uint32_t* t, int32_t width) {
+  auto merge4 = [&](int32_t x) {
     const Pixels4 dv = Load4(d + x);
     const Pixels4 tv = Load4(t + x);
-    const Pixels4 v = tv > dv ? tv : dv;
-    Store4(d + x, v);
-    differ4 |= v ^ first;
+    Store4(d + x, tv > dv ? tv : dv);
+  };
+  int32_t x = 0;
+  for (; x + 16 <= width; x += 16) {
+    const Pixels4 text = Load4(t + x) | Load4(t + x + 4) | Load4(t + x + 8) | Load4(t + x + 12);
+    if (LaneBits(reinterpret_cast<Signed4>(text == 0)) == 0xF) continue;
+    for (int32_t i = x; i < x + 16; i += 4) merge4(i);
   }
-  uint32_t differ = AnyLane(reinterpret_cast<Signed4>(differ4)) ? 1 : 0;
-  for (; x < width; ++x) {
-    d[x] = std::max(d[x], t[x]);
-    differ |= d[x] ^ first;
-  }
-  return differ == 0;
+  for (; x + 4 <= width; x += 4) merge4(x);
+  for (; x < width; ++x) d[x] = std::max(d[x], t[x]);
 }
 
 // Per frame: the shift of every depth byte, and the bytes that share it (a shift is
@@ -167,14 +169,6 @@ struct ShiftTable {
   int32_t high[256];
 };
 
-// The first lane that is set, or 4 if none is.
-int32_t FirstLane(Signed4 v) {
-  v &= Signed4{1, 2, 4, 8};
-  v |= __builtin_shufflevector(v, v, 2, 3, 0, 1);
-  v |= __builtin_shufflevector(v, v, 1, 0, 3, 2);
-  return v[0] == 0 ? 4 : __builtin_ctz(static_cast<uint32_t>(v[0]));
-}
-
 // The end of the run of pixels from x on whose depth bytes lie in [low, high], that is
 // whose shift is that of pixel x (a shift is monotonic in the byte).
 int32_t RunEnd(const uint32_t* d, int32_t x, int32_t width, int32_t low, int32_t high) {
@@ -184,12 +178,20 @@ int32_t RunEnd(const uint32_t* d, int32_t x, int32_t width, int32_t low, int32_t
     const auto bytes = reinterpret_cast<Signed4>(Load4(d + at) & 0xFF);
     return (bytes < lo) | (bytes > hi);
   };
-  // Four pixels at a time: a depth map's slopes make runs of a few dozen pixels, where
-  // longer blocks would overshoot.
+  // Text and flat ground hold one exact value for long stretches: sixteen pixels are
+  // compared with it at a time. A depth map's slopes change value every pixel or few:
+  // there the interval is tested four pixels at a time.
   int32_t end = x + 1;
+  const Pixels4 value = Pixels4{} + d[x];
+  while (end + 16 <= width) {
+    const Pixels4 same = (Load4(d + end) == value) & (Load4(d + end + 4) == value) &
+                         (Load4(d + end + 8) == value) & (Load4(d + end + 12) == value);
+    if (LaneBits(reinterpret_cast<Signed4>(same)) != 0xF) break;
+    end += 16;
+  }
   for (; end + 4 <= width; end += 4) {
-    const int32_t lane = FirstLane(outside(end));
-    if (lane < 4) return end + lane;
+    const uint32_t lanes = LaneBits(outside(end));
+    if (lanes != 0) return end + __builtin_ctz(lanes);
   }
   while (end < width && static_cast<int32_t>(d[end] & 0xFF) >= low &&
          static_cast<int32_t>(d[end] & 0xFF) <= high) {
@@ -199,15 +201,14 @@ int32_t RunEnd(const uint32_t* d, int32_t x, int32_t width, int32_t low, int32_t
 }
 
 // Copies as Repeat does; short stretches four pixels at a time inline, which a call
-// to memcpy would cost more than.
-void RepeatShort(uint32_t* row, int32_t from, int32_t to, int32_t period) {
-  if (period < 4 || to - from >= 64) {
+// to memcpy would cost more than. The last four may reach past `to` (not past the
+// row): those pixels are written again in their turn.
+void RepeatShort(uint32_t* row, int32_t from, int32_t to, int32_t period, int32_t width) {
+  if (period < 4 || to - from >= 64 || to + 3 > width) {
     Repeat(row, from, to, period);
     return;
   }
-  int32_t x = from;
-  for (; x + 4 <= to; x += 4) Store4(row + x, Load4(row + x - period));
-  for (; x < to; ++x) row[x] = row[x - period];
+  for (int32_t x = from; x < to; x += 4) Store4(row + x, Load4(row + x - period));
 }
 
 // Pixel by pixel, for rows whose shift changes nearly every pixel (noise): no branch
@@ -219,15 +220,23 @@ void PixelRow(const uint32_t* d, uint32_t* row, int32_t from, int32_t width, uin
     // Locals, not the stream's members: stores to the row could alias those.
     const uint32_t* next = dots.Reserve(8);
     int32_t taken = 0;
-    for (const int32_t stop = std::min(width, x + 8); x < stop; ++x) {
-      const uint32_t e = static_cast<uint32_t>(x) + table.shift[d[x] & 0xFF];
-      // far >= e, and max(far, e), in arithmetic: where the pixels alternate between
+    auto pixel = [&](int32_t at) {
+      const uint32_t e = static_cast<uint32_t>(at) + table.shift[d[at] & 0xFF];
+      // far >= e, and max(far, e), without a branch: where the pixels alternate between
       // fresh and linked at random, a branch would be mispredicted half the time.
-      const uint32_t past = (far - e) >> 31;  // e beyond far; both stay far below 2^31
-      const uint32_t keep = 0u - past;
+      // All ones where e lies beyond far (both stay far below 2^31): a repeat.
+      const uint32_t keep = static_cast<uint32_t>(static_cast<int32_t>(far - e) >> 31);
       far = std::max(far, e);
-      row[x] = (row[(e - period) & keep] & keep) | (next[taken] & ~keep);
-      taken += static_cast<int32_t>(past ^ 1);
+      const uint32_t dot = next[taken];
+      row[at] = dot ^ ((row[(e - period) & keep] ^ dot) & keep);
+      taken += static_cast<int32_t>(keep + 1);
+    };
+    if (x + 8 <= width) {
+#pragma GCC unroll 8
+      for (int32_t i = 0; i < 8; ++i) pixel(x + i);
+      x += 8;
+    } else {
+      for (; x < width; ++x) pixel(x);
     }
     dots.Skip(taken);
   }
@@ -252,15 +261,21 @@ void SynthesizeRow(const uint32_t* d, uint32_t* row, int32_t width, uint32_t per
     const uint32_t byte = d[x] & 0xFF;
     const uint32_t shift = table.shift[byte];
     const int32_t end = RunEnd(d, x, width, table.low[byte], table.high[byte]);
-    const uint32_t e = static_cast<uint32_t>(x) + shift;
-    if (e <= far) {
-      const int32_t fresh =
-          static_cast<int32_t>(std::min<uint32_t>(far - e + 1, static_cast<uint32_t>(end - x)));
+    // Fresh dots while e <= far, none if e is beyond it. Row-wide values stay far
+    // below 2^31, so the difference is taken signed.
+    const int32_t fresh =
+        std::clamp(static_cast<int32_t>(far + 1 - (static_cast<uint32_t>(x) + shift)), 0, end - x);
+    // A slope's falls hide a pixel or two: four dots are written, however many are
+    // taken; pixels past the run are written again in their turn.
+    if (fresh <= 4 && x + 4 <= width) {
+      Store4(row + x, Load4(dots.Reserve(4)));
+      dots.Skip(fresh);
+    } else {
       dots.Take(row + x, fresh);
-      x += fresh;
     }
+    x += fresh;
     if (x < end) {
-      RepeatShort(row, x, end, static_cast<int32_t>(period - shift));
+      RepeatShort(row, x, end, static_cast<int32_t>(period - shift), width);
       far = static_cast<uint32_t>(end - 1) + shift;
       x = end;
     }
@@ -327,14 +342,8 @@ uint32_t SynthesizeStereogram(int32_t width, int32_t height, uint32_t* depth, co
     uint32_t* d = depth + static_cast<size_t>(r) * stride;
     const uint32_t* t = text + static_cast<size_t>(r) * stride;
     uint32_t* s = out + static_cast<size_t>(r) * stride;
-    if (MergeRow(d, t, width)) {
-      const auto local = static_cast<int32_t>(period - table.shift[d[0] & 0xFF]);
-      const int32_t fresh = std::min(width, local);
-      dots.Take(s, fresh);
-      Repeat(s, fresh, width, local);
-    } else {
-      SynthesizeRow(d, s, width, period, table, dots);
-    }
+    MergeRow(d, t, width);
+    SynthesizeRow(d, s, width, period, table, dots);
   }
   generator.Seed(dots.State());
   return period;
