@@ -183,7 +183,7 @@ int32_t RunEnd(const uint32_t* d, int32_t x, int32_t width, int32_t low, int32_t
   // there the interval is tested four pixels at a time.
   int32_t end = x + 1;
   const Pixels4 value = Pixels4{} + d[x];
-  while (end + 16 <= width) {
+  while (end + 16 <= width && d[end + 15] == d[x]) {
     const Pixels4 same = (Load4(d + end) == value) & (Load4(d + end + 4) == value) &
                          (Load4(d + end + 8) == value) & (Load4(d + end + 12) == value);
     if (LaneBits(reinterpret_cast<Signed4>(same)) != 0xF) break;
@@ -196,6 +196,41 @@ int32_t RunEnd(const uint32_t* d, int32_t x, int32_t width, int32_t low, int32_t
   while (end < width && static_cast<int32_t>(d[end] & 0xFF) >= low &&
          static_cast<int32_t>(d[end] & 0xFF) <= high) {
     ++end;
+  }
+  return end;
+}
+
+// Copies the run of pixels from x on whose depth bytes lie in [low, high] from one
+// local period (4 or more) to the left, finding its end as RunEnd does, and returns
+// that end. Four pixels are copied before they are known to belong to the run: those
+// past its end are written again in their turn.
+int32_t RepeatRun(const uint32_t* d, uint32_t* row, int32_t x, int32_t width, int32_t low,
+                  int32_t high, int32_t local) {
+  const Signed4 lo = Signed4{} + low;
+  const Signed4 hi = Signed4{} + high;
+  auto outside = [&](int32_t at) {
+    const auto bytes = reinterpret_cast<Signed4>(Load4(d + at) & 0xFF);
+    return (bytes < lo) | (bytes > hi);
+  };
+  auto copy4 = [&](int32_t at) { Store4(row + at, Load4(row + at - local)); };
+  int32_t end = x;
+  const Pixels4 value = Pixels4{} + d[x];
+  while (end + 16 <= width && d[end + 15] == d[x]) {
+    const Pixels4 same = (Load4(d + end) == value) & (Load4(d + end + 4) == value) &
+                         (Load4(d + end + 8) == value) & (Load4(d + end + 12) == value);
+    if (LaneBits(reinterpret_cast<Signed4>(same)) != 0xF) break;
+    for (int32_t i = end; i < end + 16; i += 4) copy4(i);
+    end += 16;
+  }
+  for (; end + 4 <= width; end += 4) {
+    const uint32_t lanes = LaneBits(outside(end));
+    copy4(end);
+    if (lanes != 0) return end + __builtin_ctz(lanes);
+  }
+  for (; end < width && static_cast<int32_t>(d[end] & 0xFF) >= low &&
+         static_cast<int32_t>(d[end] & 0xFF) <= high;
+       ++end) {
+    row[end] = row[end - local];
   }
   return end;
 }
@@ -260,6 +295,13 @@ void SynthesizeRow(const uint32_t* d, uint32_t* row, int32_t width, uint32_t per
     }
     const uint32_t byte = d[x] & 0xFF;
     const uint32_t shift = table.shift[byte];
+    const auto local = static_cast<int32_t>(period - shift);
+    if (static_cast<int32_t>(far - (static_cast<uint32_t>(x) + shift)) < 0 && local >= 4) {
+      // Beyond far from its first pixel on: the whole run repeats.
+      x = RepeatRun(d, row, x, width, table.low[byte], table.high[byte], local);
+      far = static_cast<uint32_t>(x - 1) + shift;
+      continue;
+    }
     const int32_t end = RunEnd(d, x, width, table.low[byte], table.high[byte]);
     // Fresh dots while e <= far, none if e is beyond it. Row-wide values stay far
     // below 2^31, so the difference is taken signed.
@@ -275,7 +317,7 @@ void SynthesizeRow(const uint32_t* d, uint32_t* row, int32_t width, uint32_t per
     }
     x += fresh;
     if (x < end) {
-      RepeatShort(row, x, end, static_cast<int32_t>(period - shift), width);
+      RepeatShort(row, x, end, local, width);
       far = static_cast<uint32_t>(end - 1) + shift;
       x = end;
     }
