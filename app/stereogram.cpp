@@ -169,50 +169,28 @@ struct ShiftTable {
   int32_t high[256];
 };
 
+// A bit for each of the four pixels from d on whose depth byte lies outside [low, high].
+uint32_t OutsideLanes(const uint32_t* d, Signed4 low, Signed4 high) {
+  const auto bytes = reinterpret_cast<Signed4>(Load4(d) & 0xFF);
+  return LaneBits((bytes < low) | (bytes > high));
+}
+
 // The end of the run of pixels from x on whose depth bytes lie in [low, high], that is
-// whose shift is that of pixel x (a shift is monotonic in the byte).
-int32_t RunEnd(const uint32_t* d, int32_t x, int32_t width, int32_t low, int32_t high) {
+// whose shift is that of pixel x (a shift is monotonic in the byte). With kCopy the run
+// is also copied from one local period (4 or more) to the left as it is scanned, four
+// pixels before they are known to belong to it: those past its end are written again
+// in their turn.
+template <bool kCopy>
+int32_t ScanRun(const uint32_t* d, uint32_t* row, int32_t x, int32_t width, int32_t low,
+                int32_t high, int32_t local) {
   const Signed4 lo = Signed4{} + low;
   const Signed4 hi = Signed4{} + high;
-  auto outside = [&](int32_t at) {
-    const auto bytes = reinterpret_cast<Signed4>(Load4(d + at) & 0xFF);
-    return (bytes < lo) | (bytes > hi);
+  auto copy4 = [&](int32_t at) {
+    if (kCopy) Store4(row + at, Load4(row + at - local));
   };
   // Text and flat ground hold one exact value for long stretches: sixteen pixels are
   // compared with it at a time. A depth map's slopes change value every pixel or few:
   // there the interval is tested four pixels at a time.
-  int32_t end = x + 1;
-  const Pixels4 value = Pixels4{} + d[x];
-  while (end + 16 <= width && d[end + 15] == d[x]) {
-    const Pixels4 same = (Load4(d + end) == value) & (Load4(d + end + 4) == value) &
-                         (Load4(d + end + 8) == value) & (Load4(d + end + 12) == value);
-    if (LaneBits(reinterpret_cast<Signed4>(same)) != 0xF) break;
-    end += 16;
-  }
-  for (; end + 4 <= width; end += 4) {
-    const uint32_t lanes = LaneBits(outside(end));
-    if (lanes != 0) return end + __builtin_ctz(lanes);
-  }
-  while (end < width && static_cast<int32_t>(d[end] & 0xFF) >= low &&
-         static_cast<int32_t>(d[end] & 0xFF) <= high) {
-    ++end;
-  }
-  return end;
-}
-
-// Copies the run of pixels from x on whose depth bytes lie in [low, high] from one
-// local period (4 or more) to the left, finding its end as RunEnd does, and returns
-// that end. Four pixels are copied before they are known to belong to the run: those
-// past its end are written again in their turn.
-int32_t RepeatRun(const uint32_t* d, uint32_t* row, int32_t x, int32_t width, int32_t low,
-                  int32_t high, int32_t local) {
-  const Signed4 lo = Signed4{} + low;
-  const Signed4 hi = Signed4{} + high;
-  auto outside = [&](int32_t at) {
-    const auto bytes = reinterpret_cast<Signed4>(Load4(d + at) & 0xFF);
-    return (bytes < lo) | (bytes > hi);
-  };
-  auto copy4 = [&](int32_t at) { Store4(row + at, Load4(row + at - local)); };
   int32_t end = x;
   const Pixels4 value = Pixels4{} + d[x];
   while (end + 16 <= width && d[end + 15] == d[x]) {
@@ -223,14 +201,14 @@ int32_t RepeatRun(const uint32_t* d, uint32_t* row, int32_t x, int32_t width, in
     end += 16;
   }
   for (; end + 4 <= width; end += 4) {
-    const uint32_t lanes = LaneBits(outside(end));
+    const uint32_t lanes = OutsideLanes(d + end, lo, hi);
     copy4(end);
     if (lanes != 0) return end + __builtin_ctz(lanes);
   }
   for (; end < width && static_cast<int32_t>(d[end] & 0xFF) >= low &&
          static_cast<int32_t>(d[end] & 0xFF) <= high;
        ++end) {
-    row[end] = row[end - local];
+    if (kCopy) row[end] = row[end - local];
   }
   return end;
 }
@@ -296,25 +274,20 @@ void SynthesizeRow(const uint32_t* d, uint32_t* row, int32_t width, uint32_t per
     const uint32_t byte = d[x] & 0xFF;
     const uint32_t shift = table.shift[byte];
     const auto local = static_cast<int32_t>(period - shift);
-    if (static_cast<int32_t>(far - (static_cast<uint32_t>(x) + shift)) < 0 && local >= 4) {
+    const int32_t low = table.low[byte];
+    const int32_t high = table.high[byte];
+    // The pixels from x on that are fresh while the run lasts (e <= far). Row-wide
+    // values stay far below 2^31, so the difference is taken signed.
+    const auto hidden = static_cast<int32_t>(far + 1 - (static_cast<uint32_t>(x) + shift));
+    if (hidden <= 0 && local >= 4) {
       // Beyond far from its first pixel on: the whole run repeats.
-      x = RepeatRun(d, row, x, width, table.low[byte], table.high[byte], local);
+      x = ScanRun<true>(d, row, x, width, low, high, local);
       far = static_cast<uint32_t>(x - 1) + shift;
       continue;
     }
-    const int32_t end = RunEnd(d, x, width, table.low[byte], table.high[byte]);
-    // Fresh dots while e <= far, none if e is beyond it. Row-wide values stay far
-    // below 2^31, so the difference is taken signed.
-    const int32_t fresh =
-        std::clamp(static_cast<int32_t>(far + 1 - (static_cast<uint32_t>(x) + shift)), 0, end - x);
-    // A slope's falls hide a pixel or two: four dots are written, however many are
-    // taken; pixels past the run are written again in their turn.
-    if (fresh <= 4 && x + 4 <= width) {
-      Store4(row + x, Load4(dots.Reserve(4)));
-      dots.Skip(fresh);
-    } else {
-      dots.Take(row + x, fresh);
-    }
+    const int32_t end = ScanRun<false>(d, row, x, width, low, high, local);
+    const int32_t fresh = std::clamp(hidden, 0, end - x);
+    dots.Take(row + x, fresh);
     x += fresh;
     if (x < end) {
       RepeatShort(row, x, end, local, width);
