@@ -34,7 +34,7 @@ uint32_t LaneBits(Signed4 v) {
 // The dots come in batches formed from one generator state by jump-ahead: step k from
 // state s is A_k * s + C_k (mod 2^32), so the steps of a batch are independent
 // multiplications instead of one chain, and the sequence is exactly DotGenerator's.
-constexpr int32_t kBatch = 32;
+constexpr int32_t kBatch = 128;
 
 struct JumpTable {
   uint32_t a[3 * kBatch + 1];
