@@ -3,40 +3,31 @@
 // benchmark measures the production code against it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "stereogram/stereogram.h"
 
 namespace reference {
 
-inline uint32_t NextDot(uint32_t& state) {
-  state = state * 214013u + 2531011u;
-  return ((state >> 16) & 0x7FFF) % 256;
-}
-
 inline uint32_t FreshDot(uint32_t dot_mode, uint32_t& state) {
-  if (dot_mode == 1) {
-    return NextDot(state) * 65793u;
-  }
-  const uint32_t blue = NextDot(state);
-  const uint32_t green = NextDot(state);
-  const uint32_t red = NextDot(state);
-  return red * 65536u + green * 256u + blue;
+  auto next = [&] {
+    state = state * 214013u + 2531011u;
+    return ((state >> 16) & 0x7FFF) % 256;
+  };
+  const uint32_t blue = next();
+  if (dot_mode == 1) return blue * 65793u;
+  const uint32_t green = next();
+  return next() * 65536u + green * 256u + blue;
 }
 
 inline uint32_t Synthesize(int32_t width, int32_t height, uint32_t* b, const uint32_t* t,
                            uint32_t* s, const StereogramParams& p, uint32_t& state) {
-  if (width < 1 || height < 1) {
-    return 0;
-  }
+  if (width < 1 || height < 1) return 0;
   const int32_t divisor = p.depth_divisor < 1 ? 1 : p.depth_divisor;
   int64_t w = p.parallax_width;
-  if (p.reverse) {
-    w = w - (w * 255 / 256) / divisor;
-  }
-  uint32_t W = static_cast<uint32_t>(w);
-  if (W < 1) W = 1;
-  if (W > static_cast<uint32_t>(width)) W = static_cast<uint32_t>(width);
+  if (p.reverse) w -= (w * 255 / 256) / divisor;
+  const uint32_t W = std::clamp(static_cast<uint32_t>(w), 1u, static_cast<uint32_t>(width));
 
   const int64_t n = static_cast<int64_t>(width) * height;
   for (int64_t i = 0; i < n; ++i) {
