@@ -14,6 +14,9 @@ inline constexpr std::uint32_t kGreyDots = 1;
 inline constexpr std::uint32_t kColourDots = 2;
 // The hidden text: at most this many bytes of Shift-JIS, and a terminator.
 inline constexpr std::size_t kTextBytes = 40;
+// The plain-text view blends the text over the dots keeping this percentage of the
+// dots; a copied picture holds the blend, so reading one back needs it too.
+inline constexpr std::uint32_t kTextViewTransparency = 60;
 
 // The widest parallax the options accept: half the picture.
 constexpr std::int32_t MaxParallaxWidth(std::int32_t picture_width) { return picture_width / 2; }
