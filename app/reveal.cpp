@@ -189,9 +189,8 @@ bool IsGrey(const RgbView& picture) {
 
 std::vector<int32_t> SampleRows(int32_t height) {
   const int32_t n = std::min(height, kSampleRows);
-  std::vector<int32_t> rows;
-  for (int32_t i = 0; i < n; ++i)
-    rows.push_back(static_cast<int32_t>((2 * i + 1) * height / (2 * n)));
+  std::vector<int32_t> rows(static_cast<size_t>(n));
+  for (int32_t i = 0; i < n; ++i) rows[i] = (2 * i + 1) * height / (2 * n);
   return rows;
 }
 

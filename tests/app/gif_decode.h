@@ -1,9 +1,8 @@
 // Reading a GIF back with the decoder of the library that wrote it: giflib natively,
-// the Windows Imaging Component on Windows.
+// the Windows Imaging Component on Windows. Throws std::runtime_error when it fails.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 struct DecodedGif {
@@ -13,5 +12,4 @@ struct DecodedGif {
   std::vector<uint32_t> delays;               // hundredths of a second
 };
 
-// False with `error` set when the bytes do not decode.
-bool DecodeGif(const std::vector<uint8_t>& bytes, DecodedGif* gif, std::string* error);
+DecodedGif DecodeGif(const std::vector<uint8_t>& bytes);

@@ -5,69 +5,59 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include <stdexcept>
+#include <string>
+
 #include "tests/app/gif_decode.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
 
-std::string Failed(const char* what, HRESULT hr) {
-  return std::string(what) + " failed, HRESULT " + std::to_string(static_cast<unsigned long>(hr));
+void Check(HRESULT hr, const char* what) {
+  if (FAILED(hr)) throw std::runtime_error(std::string(what) + " failed: " + std::to_string(hr));
 }
 
 }  // namespace
 
-bool DecodeGif(const std::vector<uint8_t>& bytes, DecodedGif* gif, std::string* error) {
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  bool ok = false;
-  {
-    ComPtr<IWICImagingFactory> factory;
-    ComPtr<IWICBitmapDecoder> decoder;
-    ComPtr<IStream> stream;
-    stream.Attach(SHCreateMemStream(bytes.data(), static_cast<UINT>(bytes.size())));
-    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_PPV_ARGS(&factory));
-    if (SUCCEEDED(hr)) {
-      hr = factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnLoad,
-                                            &decoder);
-    }
-    UINT count = 0;
-    if (SUCCEEDED(hr)) hr = decoder->GetFrameCount(&count);
-    for (UINT i = 0; SUCCEEDED(hr) && i < count; ++i) {
-      ComPtr<IWICBitmapFrameDecode> frame;
-      ComPtr<IWICPalette> palette;
-      ComPtr<IWICMetadataQueryReader> metadata;
-      UINT w = 0;
-      UINT h = 0;
-      hr = decoder->GetFrame(i, &frame);
-      if (SUCCEEDED(hr)) hr = frame->GetSize(&w, &h);
-      if (SUCCEEDED(hr)) hr = factory->CreatePalette(&palette);
-      if (SUCCEEDED(hr)) hr = frame->CopyPalette(palette.Get());
-      WICColor colours[256] = {};
-      UINT used = 0;
-      if (SUCCEEDED(hr)) hr = palette->GetColors(256, colours, &used);
-      std::vector<BYTE> indices(static_cast<size_t>(w) * h);
-      if (SUCCEEDED(hr))
-        hr = frame->CopyPixels(nullptr, w, static_cast<UINT>(indices.size()), indices.data());
-      PROPVARIANT delay;
-      PropVariantInit(&delay);
-      if (SUCCEEDED(hr)) hr = frame->GetMetadataQueryReader(&metadata);
-      if (SUCCEEDED(hr)) hr = metadata->GetMetadataByName(L"/grctlext/Delay", &delay);
-      if (FAILED(hr)) {
-        *error = Failed("reading a frame", hr);
-        break;
-      }
-      std::vector<uint32_t> pixels(indices.size());
-      for (size_t k = 0; k < indices.size(); ++k) pixels[k] = colours[indices[k]] & 0xFFFFFFu;
-      gif->width = static_cast<int32_t>(w);
-      gif->height = static_cast<int32_t>(h);
-      gif->frames.push_back(std::move(pixels));
-      gif->delays.push_back(delay.vt == VT_UI2 ? delay.uiVal : 0xFFFFFFFFu);
-      PropVariantClear(&delay);
-    }
-    if (FAILED(hr) && error->empty()) *error = Failed("decoding", hr);
-    ok = SUCCEEDED(hr);
+DecodedGif DecodeGif(const std::vector<uint8_t>& bytes) {
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);  // the test's thread keeps COM to its end
+  ComPtr<IWICImagingFactory> factory;
+  Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                         IID_PPV_ARGS(&factory)),
+        "CoCreateInstance");
+  ComPtr<IStream> stream;
+  stream.Attach(SHCreateMemStream(bytes.data(), static_cast<UINT>(bytes.size())));
+  ComPtr<IWICBitmapDecoder> decoder;
+  Check(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnLoad,
+                                         &decoder),
+        "CreateDecoderFromStream");
+  UINT count = 0;
+  Check(decoder->GetFrameCount(&count), "GetFrameCount");
+  DecodedGif gif;
+  for (UINT i = 0; i < count; ++i) {
+    ComPtr<IWICBitmapFrameDecode> frame;
+    ComPtr<IWICFormatConverter> pixels;
+    ComPtr<IWICMetadataQueryReader> metadata;
+    UINT w = 0, h = 0;
+    Check(decoder->GetFrame(i, &frame), "GetFrame");
+    Check(frame->GetSize(&w, &h), "GetSize");
+    Check(factory->CreateFormatConverter(&pixels), "CreateFormatConverter");
+    Check(pixels->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone,
+                             nullptr, 0, WICBitmapPaletteTypeCustom),
+          "the conversion");
+    std::vector<uint32_t> colours(static_cast<size_t>(w) * h);
+    Check(pixels->CopyPixels(nullptr, w * 4, w * h * 4, reinterpret_cast<BYTE*>(colours.data())),
+          "CopyPixels");
+    for (uint32_t& c : colours) c &= 0xFFFFFFu;
+    PROPVARIANT delay;
+    PropVariantInit(&delay);
+    Check(frame->GetMetadataQueryReader(&metadata), "GetMetadataQueryReader");
+    Check(metadata->GetMetadataByName(L"/grctlext/Delay", &delay), "the delay");
+    gif.width = static_cast<int32_t>(w);
+    gif.height = static_cast<int32_t>(h);
+    gif.frames.push_back(std::move(colours));
+    gif.delays.push_back(delay.vt == VT_UI2 ? delay.uiVal : 0);
   }
-  if (SUCCEEDED(com)) CoUninitialize();
-  return ok;
+  return gif;
 }
