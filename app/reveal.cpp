@@ -13,6 +13,7 @@ namespace {
 
 // Rows read to find the settings; the whole picture is read once they are known.
 constexpr int32_t kSampleRows = 24;
+constexpr int64_t kSampleWork = 400'000'000;
 // A picture is a stereogram when at least this share of its dot pixels right of the
 // first period repeat. Hidden surfaces take the rest: even a picture of tall steps at
 // the widest parallax keeps well above it, while a photo or noise stays near 0.
@@ -187,8 +188,12 @@ bool IsGrey(const RgbView& picture) {
   return true;
 }
 
-std::vector<int32_t> SampleRows(int32_t height) {
-  const int32_t n = std::min(height, kSampleRows);
+std::vector<int32_t> SampleRows(int32_t height, int32_t width) {
+  // Each row costs its width squared to search over every distance: wide pictures are
+  // sampled more thinly, down to two rows.
+  const auto affordable =
+      static_cast<int32_t>(std::max<int64_t>(2, kSampleWork / (int64_t{width} * width)));
+  const int32_t n = std::min({height, kSampleRows, affordable});
   std::vector<int32_t> rows(static_cast<size_t>(n));
   for (int32_t i = 0; i < n; ++i) rows[i] = (2 * i + 1) * height / (2 * n);
   return rows;
@@ -216,7 +221,7 @@ Census TakeCensus(const RgbView& picture, int k, int32_t divisor) {
   std::vector<uint64_t> count(static_cast<size_t>(width) + 1, 0);
   Census census;
   const DotMatch exact;
-  for (const int32_t r : SampleRows(picture.height)) {
+  for (const int32_t r : SampleRows(picture.height, picture.width)) {
     row.Load(picture, r);
     row.MatchWindows(2, static_cast<uint32_t>(width - 1), k, exact);
     for (int32_t x = 0; x < width; ++x) {
@@ -310,7 +315,7 @@ std::optional<uint32_t> FindTextView(const RgbView& picture, uint32_t lo, uint32
   std::array<uint64_t, 256> votes{};
   uint64_t unmatched = 0;
   const DotMatch exact;
-  for (const int32_t r : SampleRows(picture.height)) {
+  for (const int32_t r : SampleRows(picture.height, picture.width)) {
     row.Load(picture, r);
     row.MatchWindows(lo, hi, k, exact);
     for (int32_t x = static_cast<int32_t>(hi); x + k <= width; ++x) {
@@ -355,7 +360,7 @@ RevealResult RevealDepth(const RgbView& stereogram, const RevealSettings& settin
   }
   const int k = IsGrey(stereogram) ? kGreyWindow : kColourWindow;
   const Census census = TakeCensus(stereogram, k, settings.depth_divisor.value_or(4));
-  if (census.dots * 10 < static_cast<uint64_t>(SampleRows(height).size()) * width) {
+  if (census.dots * 10 < static_cast<uint64_t>(SampleRows(height, width).size()) * width) {
     result.why = "holds no stereogram: it is not made of dots";
     return result;
   }

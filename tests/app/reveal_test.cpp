@@ -85,26 +85,26 @@ double Accuracy(const Stereogram& s, const StereogramParams& p, const RgbView& r
 }
 
 TEST(RevealTest, GivesLinkedPixelsTheirShiftLevel) {
-  const std::vector<uint32_t> black(640 * 120, 0);
+  const std::vector<uint32_t> black(640 * 80, 0);
   for (int scene = 0; scene < 5; ++scene) {
     for (const int32_t width : {10, 100, 320}) {
       for (const uint32_t dot_mode : {1u, 2u}) {
         for (const bool reverse : {false, true}) {
           const StereogramParams p{width, reverse, 4, dot_mode, 200};
-          Stereogram s = Make(scene, 640, 120, p, black);
+          Stereogram s = Make(scene, 640, 80, p, black);
           s.Store(s.dots);
           // Unreversed, everything is found. Reversal cannot be (see RevealSettings), and
           // with it the width is given, as a user who knows the one would know the other.
           const RevealSettings given{
               reverse ? std::optional<int32_t>(width) : std::nullopt, reverse, {}};
           std::vector<uint8_t> out(s.rgb.size());
-          const RevealResult result = RevealDepth(s.view(), given, {640, 120, out.data()});
+          const RevealResult result = RevealDepth(s.view(), given, {640, 80, out.data()});
           const std::string what = std::string(kScenes[scene]) + ", width " +
                                    std::to_string(width) + (dot_mode == 1 ? ", grey" : ", colour") +
                                    (reverse ? ", reversed" : "");
           ASSERT_TRUE(result.revealed) << what << ": " << result.why;
           EXPECT_EQ(result.reading.period, s.period) << what;
-          EXPECT_GE(Accuracy(s, p, {640, 120, out.data()}), 0.98) << what;
+          EXPECT_GE(Accuracy(s, p, {640, 80, out.data()}), 0.98) << what;
         }
       }
     }
