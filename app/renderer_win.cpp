@@ -6,6 +6,7 @@
 
 #include "canvas/gdi_win.h"
 #include "canvas/pixel_memory.h"
+#include "stereogram/text_view.h"
 #include "support/log_manager.h"
 
 const LOGFONTA kTextFont = {200,
@@ -26,7 +27,6 @@ const LOGFONTA kTextFont = {200,
 namespace {
 
 constexpr float kFramesPerSecond = 15.0f;
-constexpr std::uint32_t kTextTransparency = 60;
 
 // Frame-thread state. The clock is atomic only so that tests may read it.
 std::atomic<std::uint32_t> g_scroll_clock{0};
@@ -82,7 +82,7 @@ DWORD SetupBoard(BoardState& board, HWND window) {
 
   ICGLayer description{};
   description.source_rect = RECT{0, 0, canvas.width, canvas.height};
-  description.transparency = kTextTransparency;
+  description.transparency = board::kTextViewTransparency;
   board.text_layer = canvas.CreateLayer(description);
   description.key_color = canvas.GetKeyColor();
   board.guide_layer = board.text_layer != 0 ? canvas.CreateLayer(description) : 0;

@@ -1,4 +1,5 @@
-// parallux-still: one frame of the board's stereogram from a depth image, as a PNG.
+// parallux-still: one frame of the board's stereogram from a depth image, as a PNG
+// (or the animation as a GIF, or the depth read back from a stereogram).
 // Exit codes: 0 written; 2 bad arguments or a bad image (nothing written); 1 the
 // picture could not be made or written (nothing written either).
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <string_view>
 
 #include "still/image_file.h"
+#include "still/mode_commands.h"
 #include "still/still_clock.h"
 #include "still/still_options.h"
 #include "still/still_output.h"
@@ -14,9 +16,9 @@
 
 namespace {
 
-constexpr int kWritten = 0;
-constexpr int kFailed = 1;
-constexpr int kBadInput = 2;
+using still_exit::kBadInput;
+using still_exit::kFailed;
+using still_exit::kWritten;
 
 int Complain(int code, const std::string& message) {
   std::fprintf(stderr, "parallux-still: %s\n", message.c_str());
@@ -84,7 +86,12 @@ int main(int argc, char** argv) {
       break;
   }
   try {
-    return Run(command.options);
+    const StillOptions& options = command.options;
+    if (options.reveal || options.frames.has_value()) {
+      const CommandEnd end = options.reveal ? RunReveal(options) : RunAnimation(options);
+      return end.code == kWritten ? kWritten : Complain(end.code, end.message);
+    }
+    return Run(options);
   } catch (const std::bad_alloc&) {
     return Complain(kFailed, "not enough memory");
   }

@@ -26,7 +26,18 @@ struct StillOptions {
   // 64 bits: the frame count costs nothing to skip (see still_render.h), so there is
   // no reason to cap it below what a user can type.
   uint64_t frame = 1;
+
+  // --reveal: DEPTH_IMAGE is a stereogram and OUT.png receives its depth picture.
+  bool reveal = false;
+  std::optional<int32_t> depth_divisor;  // empty: found
+  // --frames: OUT receives an animated GIF of this many frames from `frame` on.
+  std::optional<uint64_t> frames;
+  uint32_t fps = 15;
+  bool quiet = false;
 };
+
+constexpr uint64_t kMaxFrames = 1000;
+constexpr uint32_t kMaxFps = 50;
 
 struct StillCommand {
   enum class Kind { kRun, kHelp, kError };

@@ -55,21 +55,27 @@ GeneratorMap Repeated(const GeneratorMap& map, uint64_t times) {
   return result;
 }
 
+GeneratorMap FrameMap(const RgbView& picture, const StereogramParams& params) {
+  if (picture.width < 1 || picture.height < 1) return {};
+  // Frames from the states 0 and 1 end in c and a + c.
+  Rows rows(picture.width);
+  uint32_t period = 0;
+  const uint32_t from0 = RunFrame(picture, params, 0, false, rows, &period);
+  const uint32_t from1 = RunFrame(picture, params, 1, false, rows, &period);
+  return {from1 - from0, from0};
+}
+
 void RenderStill(const RgbView& picture, const StillFrame& still) {
   if (picture.width < 1 || picture.height < 1) {
     return;
   }
-  Rows rows(picture.width);
-  uint32_t period = 0;
   uint32_t state = still.seed;
   if (still.frame > 1) {
-    // Two throw-away frames from the states 0 and 1 give c and a + c of the frame's
-    // map; the skipped frames are then that map applied frame - 1 times.
-    const uint32_t from0 = RunFrame(picture, still.params, 0, false, rows, &period);
-    const uint32_t from1 = RunFrame(picture, still.params, 1, false, rows, &period);
-    const GeneratorMap frame_map{from1 - from0, from0};
-    state = Repeated(frame_map, still.frame - 1).Apply(state);
+    // The skipped frames are the frame's map applied frame - 1 times.
+    state = Repeated(FrameMap(picture, still.params), still.frame - 1).Apply(state);
   }
+  Rows rows(picture.width);
+  uint32_t period = 0;
   RunFrame(picture, still.params, state, true, rows, &period);
 
   if (still.guides) {

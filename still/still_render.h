@@ -22,6 +22,10 @@ GeneratorMap Then(const GeneratorMap& first, const GeneratorMap& second);
 // `map` applied `times` times, in about 2 log2(times) compositions.
 GeneratorMap Repeated(const GeneratorMap& map, uint64_t times);
 
+// What one frame of `picture` does to the generator, found from two frames that are
+// made and thrown away.
+GeneratorMap FrameMap(const RgbView& picture, const StereogramParams& params);
+
 struct StillFrame {
   StereogramParams params;  // depth_divisor stays the board's 4
   bool guides = false;
