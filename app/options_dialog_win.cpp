@@ -37,18 +37,18 @@ FieldResult ReadNumberField(HWND dialog, int id, std::uint32_t lowest, std::uint
   return FieldResult::kRefused;
 }
 
-void AcceptOptions(HWND dialog, BoardState& board) {
+void AcceptOptions(HWND dialog, BoardState& state) {
   // Each value is stored as soon as it is read: a refusal further down leaves the
   // earlier ones in force, as the user saw them accepted.
-  board.reverse = IsDlgButtonChecked(dialog, IDC_REVERSE) == BST_CHECKED;
+  state.reverse = IsDlgButtonChecked(dialog, IDC_REVERSE) == BST_CHECKED;
   std::uint32_t value = 0;
-  const auto widest = static_cast<std::uint32_t>(board::MaxParallaxWidth(board.PictureWidth()));
+  const auto widest = static_cast<std::uint32_t>(board::MaxParallaxWidth(state.PictureWidth()));
   switch (ReadNumberField(dialog, IDC_PARALLAX_WIDTH, board::kMinParallaxWidth, widest,
                           "視差幅が範囲外です", &value)) {
     case FieldResult::kRefused:
       return;
     case FieldResult::kStore:
-      board.parallax_width = static_cast<std::int32_t>(value);
+      state.parallax_width = static_cast<std::int32_t>(value);
       break;
     case FieldResult::kKeep:
       break;
@@ -58,12 +58,12 @@ void AcceptOptions(HWND dialog, BoardState& board) {
     case FieldResult::kRefused:
       return;
     case FieldResult::kStore:
-      board.text_depth = value;
+      state.text_depth = value;
       break;
     case FieldResult::kKeep:
       break;
   }
-  board.dot_mode = IsDlgButtonChecked(dialog, IDC_GREY_DOTS) == BST_CHECKED ? board::kGreyDots
+  state.dot_mode = IsDlgButtonChecked(dialog, IDC_GREY_DOTS) == BST_CHECKED ? board::kGreyDots
                                                                             : board::kColourDots;
   EndDialog(dialog, IDOK);
 }
@@ -71,18 +71,18 @@ void AcceptOptions(HWND dialog, BoardState& board) {
 INT_PTR CALLBACK OptionsDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG: {
-      // The board comes with the dialog's creation and stays with the dialog.
+      // The Board state comes with the dialog's creation and stays with the dialog.
       SetWindowLongPtrA(dialog, DWLP_USER, lparam);
-      const BoardState& board = *reinterpret_cast<const BoardState*>(lparam);
-      CheckDlgButton(dialog, IDC_REVERSE, board.reverse ? BST_CHECKED : BST_UNCHECKED);
+      const BoardState& state = *reinterpret_cast<const BoardState*>(lparam);
+      CheckDlgButton(dialog, IDC_REVERSE, state.reverse ? BST_CHECKED : BST_UNCHECKED);
       char number[16];
       std::snprintf(number, sizeof number, "%u",
-                    static_cast<unsigned>(board.parallax_width.load()));
+                    static_cast<unsigned>(state.parallax_width.load()));
       SetDlgItemTextA(dialog, IDC_PARALLAX_WIDTH, number);
-      std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(board.text_depth.load()));
+      std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(state.text_depth.load()));
       SetDlgItemTextA(dialog, IDC_TEXT_DEPTH, number);
       CheckRadioButton(dialog, IDC_GREY_DOTS, IDC_COLOUR_DOTS,
-                       board.dot_mode == board::kGreyDots ? IDC_GREY_DOTS : IDC_COLOUR_DOTS);
+                       state.dot_mode == board::kGreyDots ? IDC_GREY_DOTS : IDC_COLOUR_DOTS);
       return TRUE;
     }
     case WM_COMMAND:
@@ -103,7 +103,7 @@ INT_PTR CALLBACK OptionsDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
 
 }  // namespace
 
-void RunOptionsDialog(HINSTANCE instance, HWND owner, BoardState& board) {
+void RunOptionsDialog(HINSTANCE instance, HWND owner, BoardState& state) {
   DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_OPTIONS), owner, &OptionsDlgProc,
-                  reinterpret_cast<LPARAM>(&board));
+                  reinterpret_cast<LPARAM>(&state));
 }

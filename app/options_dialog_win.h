@@ -5,5 +5,5 @@
 
 #include "app/board_state_win.h"
 
-// Shows the board's options and stores what the user accepts into them.
-void RunOptionsDialog(HINSTANCE instance, HWND owner, BoardState& board);
+// Shows the options of `state` and stores what the user accepts into them.
+void RunOptionsDialog(HINSTANCE instance, HWND owner, BoardState& state);
