@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <vector>
 
-#include "stereogram/text_view.h"
-#include "stereogram/stereogram.h"
 #include "canvas/pixel_kernels.h"
+#include "stereogram/stereogram.h"
+#include "stereogram/text_view.h"
 
 namespace {
 

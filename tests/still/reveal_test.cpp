@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "canvas/pixel_kernels.h"
+#include "stereogram/stereogram.h"
 #include "stereogram/text_view.h"
 #include "still/mode_commands.h"
-#include "stereogram/stereogram.h"
-#include "canvas/pixel_kernels.h"
 
 namespace {
 
