@@ -10,7 +10,7 @@ if(WIN32)
   # The running board for a while at a high frame rate: GDI objects, memory and handles
   # must not grow. CTest runs it briefly; a long run is `board_soak --seconds 600`.
   add_executable(board_soak board_soak_win.cpp ${PARALLUX_RESOURCES})
-  target_link_libraries(board_soak PRIVATE parallux_options parallux_board GTest::gtest ntdll)
+  target_link_libraries(board_soak PRIVATE parallux_options parallux_board GTest::gtest)
   add_test(NAME board_soak COMMAND board_soak --seconds 20)
   set_tests_properties(board_soak PROPERTIES
     FIXTURES_REQUIRED wine_session

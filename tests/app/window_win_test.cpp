@@ -55,13 +55,12 @@ TEST_F(BoardSession, TheOptionsShowTheSettingsRefuseWhatIsOutOfRangeAndKeepWhatC
     const char* depth;
     int dots;
     const char* refusal;  // "" when accepted
-    std::int32_t stored_width;
-    std::uint32_t stored_depth, stored_dots;
+    const char* stored;   // width, depth, dot mode
   } cases[] = {
-      {"9", "200", IDC_GREY_DOTS, kWidth, 100, 200, 7},
-      {"150", "256", IDC_GREY_DOTS, kDepth, 150, 200, 7},  // the width is stored first
-      {"abc", "0", IDC_GREY_DOTS, "", 150, 0, 1},          // no number keeps the width
-      {" 480 ", "255", IDC_COLOUR_DOTS, "", 480, 255, 2},
+      {"9", "200", IDC_GREY_DOTS, kWidth, "100 200 7"},
+      {"150", "256", IDC_GREY_DOTS, kDepth, "150 200 7"},  // the width is stored first
+      {"abc", "0", IDC_GREY_DOTS, "", "150 0 1"},          // no number keeps the width
+      {" 480 ", "255", IDC_COLOUR_DOTS, "", "480 255 2"},
   };
   for (const auto& c : cases) {
     HWND dialog = board_.Open(IDM_OPTIONS, "オプション");
@@ -78,9 +77,10 @@ TEST_F(BoardSession, TheOptionsShowTheSettingsRefuseWhatIsOutOfRangeAndKeepWhatC
       Press(dialog, IDCANCEL);
       ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
     }
-    EXPECT_EQ(c.stored_width, g_board.parallax_width) << c.width << " " << c.depth;
-    EXPECT_EQ(c.stored_depth, g_board.text_depth) << c.width << " " << c.depth;
-    EXPECT_EQ(c.stored_dots, g_board.dot_mode) << c.width << " " << c.depth;
+    EXPECT_EQ(c.stored, std::to_string(g_board.parallax_width) + " " +
+                            std::to_string(g_board.text_depth) + " " +
+                            std::to_string(g_board.dot_mode))
+        << c.width << " " << c.depth;
   }
 }
 

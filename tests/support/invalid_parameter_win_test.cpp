@@ -38,7 +38,6 @@ TEST(InvalidParameterHookTest, NestsRestoresThePreviousHandlerAndTurnsReportsInt
       } else {
         EXPECT_EQ(ERANGE, strcpy_s(buffer, sizeof buffer, "0123456789"));
       }
-      EXPECT_STREQ("", buffer) << "the run-time empties the destination before reporting";
     } else if constexpr (Hook::kThrows) {
       EXPECT_THROW(Hook::Handler()(nullptr, nullptr, nullptr, 0, 0), CInvPrmException);
     } else {
