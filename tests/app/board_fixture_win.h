@@ -86,7 +86,6 @@ class ProgramFolder {
 
   const TempFolder& folder() const { return folder_; }
   std::string Path(const std::string& name) const { return folder_.path() + name; }
-  std::string Settings() const { return folder_.Read("Parallux.ini"); }
   void WriteSettings(const std::string& content) const { folder_.Create("Parallux.ini", content); }
   // The log so far, time stamps included.
   std::string Log() const {
@@ -111,7 +110,7 @@ class RunningBoard {
     WaitFor([&] { return (window_ = FindWindowA("PARALLUX", "Parallux")) != nullptr; }, 20000);
     SendMessageA(window_, WM_NULL, 0, 0);  // returns once the window's creation is over
   }
-  ~RunningBoard() { Close(WM_CLOSE); }
+  ~RunningBoard() { Close(); }
   RunningBoard(const RunningBoard&) = delete;
   RunningBoard& operator=(const RunningBoard&) = delete;
 
@@ -123,10 +122,10 @@ class RunningBoard {
     PostMessageA(window_, WM_COMMAND, command, 0);
     return OwnedDialog(window_, caption);
   }
-  // Ends the program as the user would with `message`; its exit code.
-  int Close(UINT message, WPARAM wparam = 0) {
+  // Closes the main window as the user would; the program's exit code.
+  int Close() {
     if (thread_.joinable()) {
-      if (window_ != nullptr) PostMessageA(window_, message, wparam, 0);
+      if (window_ != nullptr) PostMessageA(window_, WM_CLOSE, 0, 0);
       thread_.join();
     }
     return exit_code_;

@@ -23,27 +23,25 @@ using board_test::WaitFor;
 
 class ParalluxProcess {
  public:
-  explicit ParalluxProcess(const std::string& folder) : program_(folder + "Parallux.exe") {
+  explicit ParalluxProcess(const std::string& folder) {
     char own[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, own, sizeof own);
-    const std::string source = std::string(own, std::strrchr(own, '\\') + 1) + PARALLUX_EXE_PATH;
-    CopyFileA(source.c_str(), program_.c_str(), FALSE);
-    std::string line = "\"" + program_ + "\"";
+    const std::string program = folder + "Parallux.exe";
+    CopyFileA((std::string(own, std::strrchr(own, '\\') + 1) + PARALLUX_EXE_PATH).c_str(),
+              program.c_str(), FALSE);
+    std::string line = "\"" + program + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(program_.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &process_)) {
       return;
     }
     WaitFor(
         [&] {
-          for (window_ = FindWindowExA(nullptr, nullptr, "PARALLUX", nullptr); window_ != nullptr;
-               window_ = FindWindowExA(nullptr, window_, "PARALLUX", nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window_, &owner);
-            if (owner == process_.dwProcessId && IsWindowVisible(window_)) return true;
-          }
-          return false;
+          DWORD owner = 0;
+          window_ = FindWindowA("PARALLUX", nullptr);
+          GetWindowThreadProcessId(window_, &owner);
+          return owner == process_.dwProcessId && IsWindowVisible(window_);
         },
         20000);
   }
@@ -51,7 +49,6 @@ class ParalluxProcess {
     if (process_.hProcess == nullptr) return;
     if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
       TerminateProcess(process_.hProcess, 99);
-    WaitForSingleObject(process_.hProcess, 5000);
     CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);
   }
@@ -64,42 +61,38 @@ class ParalluxProcess {
   int Close(UINT message, WPARAM wparam = 0) {
     PostMessageA(window_, message, wparam, 0);
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0)
       GetExitCodeProcess(process_.hProcess, &code);
-    }
     return static_cast<int>(code);
   }
 
-  // The picture the copy command puts on the clipboard, top line first, 0x00RRGGBB;
-  // empty when none came. The clipboard is emptied first, so that it can only be this
-  // copy's; on X11 it may be busy for a moment.
+  // The picture the copy command puts on the clipboard, top line first; empty when none
+  // came. The clipboard is emptied first, so that it can only be this copy's; on X11 it
+  // may be busy for a moment.
   std::vector<std::uint32_t> Copy() const {
-    std::vector<std::uint32_t> pixels;
-    if (!WaitFor([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return pixels;
+    std::vector<std::uint32_t> pixels(960 * 320);
+    if (!WaitFor([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return {};
     EmptyClipboard();
     CloseClipboard();
     DWORD_PTR result = 0;
     SendMessageTimeoutA(window_, WM_COMMAND, IDM_COPY, 0, SMTO_NORMAL, 5000, &result);
-    if (!WaitFor([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return pixels;
+    if (!WaitFor([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return {};
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof format.bmiHeader, 960, -320, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(nullptr);
+    const HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
     BITMAP info{};
-    HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-    if (bitmap != nullptr && GetObjectA(bitmap, sizeof info, &info) == sizeof info &&
-        info.bmWidth == 960 && info.bmHeight == 320) {
-      pixels.resize(960 * 320);
-      BITMAPINFO format{};
-      format.bmiHeader = {sizeof format.bmiHeader, 960, -320, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-      HDC screen = GetDC(nullptr);
-      if (GetDIBits(screen, bitmap, 0, 320, pixels.data(), &format, DIB_RGB_COLORS) != 320) {
-        pixels.clear();
-      }
-      ReleaseDC(nullptr, screen);
+    if (GetObjectA(bitmap, sizeof info, &info) != sizeof info || info.bmWidth != 960 ||
+        info.bmHeight != 320 ||
+        GetDIBits(screen, bitmap, 0, 320, pixels.data(), &format, DIB_RGB_COLORS) != 320) {
+      pixels.clear();
     }
+    ReleaseDC(nullptr, screen);
     CloseClipboard();
     return pixels;
   }
 
  private:
-  std::string program_;
   PROCESS_INFORMATION process_{};
   HWND window_ = nullptr;
 };
@@ -123,17 +116,13 @@ TEST(ParalluxProgram, AWidthSetInOneRunIsThePictureOfTheNextAndBothEndWithCodeZe
     ASSERT_NE(nullptr, first.window())
         << "no main window; the log: " << folder.Read("Parallux0.log");
     PostMessageA(first.window(), WM_COMMAND, IDM_OPTIONS, 0);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-      return (dialog = FindWindowA("#32770", "オプション")) != nullptr && IsWindowVisible(dialog);
-    }));
+    HWND dialog = board_test::OwnedDialog(first.window(), "オプション");
+    ASSERT_NE(nullptr, dialog);
     SetDlgItemTextA(dialog, IDC_PARALLAX_WIDTH, "150");
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    board_test::Press(dialog, IDOK);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); })) << "150 was not accepted";
     EXPECT_EQ(0, first.Close(WM_COMMAND, IDM_EXIT));
   }
-  EXPECT_NE(std::string::npos, folder.Read("Parallux.ini").find("PWD=150\r\n"));
-
   ParalluxProcess second(folder.path());
   ASSERT_NE(nullptr, second.window());
   std::vector<std::uint32_t> picture;

@@ -22,10 +22,9 @@ bool In(int x, int y, const RECT& r) {
 }
 
 void Paint(CICG& canvas, std::int32_t number, const PixelAt& pixel_at) {
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x)
-      canvas.dst_buffer[(kHeight - 1 - y) * kWidth + x] = pixel_at(x, y);
-  }
+  for (int i = 0; i < kWidth * kHeight; ++i)
+    canvas.dst_buffer[(kHeight - 1 - i / kWidth) * kWidth + i % kWidth] =
+        pixel_at(i % kWidth, i / kWidth);
   ASSERT_EQ(1, canvas._set_dib_dst(number));
 }
 
@@ -33,14 +32,11 @@ void Paint(CICG& canvas, std::int32_t number, const PixelAt& pixel_at) {
 std::string Differences(const std::vector<std::uint32_t>& got, const PixelAt& expected) {
   int count = 0;
   char first[64] = "";
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
-      const std::uint32_t want = expected(x, y);
-      const std::uint32_t have = At(got, kWidth, kHeight, x, y);
-      if (want != have && count++ == 0) {
-        std::snprintf(first, sizeof first, "(%d,%d) expected %06X got %06X", x, y, want, have);
-      }
-    }
+  for (int i = 0; i < kWidth * kHeight; ++i) {
+    const int x = i % kWidth, y = i / kWidth;
+    const std::uint32_t want = expected(x, y), have = At(got, kWidth, kHeight, x, y);
+    if (want != have && count++ == 0)
+      std::snprintf(first, sizeof first, "(%d,%d) expected %06X got %06X", x, y, want, have);
   }
   return count == 0 ? "" : std::to_string(count) + " pixels differ, first " + first;
 }

@@ -10,18 +10,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <ostream>
 #include <string>
 #include <vector>
 
-#include "canvas/gdi_win.h"
 #include "tests/canvas/canvas_fixture_win.h"
-
-namespace gdi {
-inline void PrintTo(const LiveCounts& c, std::ostream* out) {
-  *out << c.objects << " objects, " << c.dcs << " DCs";
-}
-}  // namespace gdi
 
 namespace drawing_test {
 
@@ -36,11 +28,10 @@ constexpr std::uint32_t PixelOf(COLORREF color) {
   return Pixel(GetRValue(color), GetGValue(color), GetBValue(color));
 }
 
-class Picture {
- public:
-  explicit Picture(std::vector<std::uint32_t> pixels) : pixels_(std::move(pixels)) {}
+struct Picture {
+  std::vector<std::uint32_t> pixels;
   std::uint32_t operator()(int x, int y) const {
-    return canvas_test::At(pixels_, kWidth, kHeight, x, y);
+    return canvas_test::At(pixels, kWidth, kHeight, x, y);
   }
   // The smallest box (inclusive edges) around the pixels of the area [left, right) x
   // [top, bottom) that are not `background`, as "(l, t)-(r, b)", or "none".
@@ -49,31 +40,17 @@ class Picture {
     for (int y = top; y < bottom; ++y) {
       for (int x = left; x < right; ++x) {
         if ((*this)(x, y) == background) continue;
-        l = std::min(l, x);
-        t = std::min(t, y);
-        r = std::max(r, x);
-        b = std::max(b, y);
+        l = std::min(l, x), t = std::min(t, y), r = std::max(r, x), b = std::max(b, y);
       }
     }
     char text[64];
     std::snprintf(text, sizeof text, "(%d, %d)-(%d, %d)", l, t, r, b);
     return r < l ? "none" : text;
   }
-  // How many pixels of the area are `pixel`.
-  int Count(std::uint32_t pixel, int left, int top, int right, int bottom) const {
-    int n = 0;
-    for (int y = top; y < bottom; ++y) {
-      for (int x = left; x < right; ++x) n += (*this)(x, y) == pixel ? 1 : 0;
-    }
-    return n;
-  }
-
- private:
-  std::vector<std::uint32_t> pixels_;
 };
 
 inline Picture ReadPicture(CICG& canvas, std::int32_t layer) {
-  return Picture(canvas_test::ReadLayer(canvas, layer));
+  return {canvas_test::ReadLayer(canvas, layer)};
 }
 
 }  // namespace drawing_test

@@ -19,7 +19,6 @@ constexpr float kInfinity = std::numeric_limits<float>::infinity();
 TEST(GraphMathTest, DataMapsOntoThePlotAreaAndBeyondGdiToItsLimit) {
   const graph_math::PlotArea area{40, 20, 940, 300};
   const graph_math::DataRect data{-5, 1.5f, 5, -1.5f};
-  EXPECT_EQ(490, graph_math::MapX(area, data, 0.0f));
   EXPECT_EQ(44, graph_math::MapX(area, data, -4.95f)) << "90 px per unit: 4.5 truncates to 4";
   EXPECT_EQ(20, graph_math::MapY(area, data, 1.5f)) << "larger y is higher up";
   EXPECT_EQ(shape_math::kCoordinateLimit, graph_math::MapX(area, data, 1e30f));
@@ -34,7 +33,6 @@ TEST(GraphMathTest, GridLinesAreTheMultiplesOfTheStepWithinTheRange) {
     float from, to, origin, step;
     std::vector<float> lines;
   } cases[] = {
-      {-2.5f, 2.5f, 0, 1, {-2, -1, 0, 1, 2}},
       {0.5f, 4.5f, 0, 1, {1, 2, 3, 4}},
       {-3.5f, -0.5f, 0, 1, {-3, -2, -1}},
       {0, 3, 0.25f, 1, {0.25f, 1.25f, 2.25f}},
@@ -56,44 +54,40 @@ TEST(GraphMathTest, GridLinesAreTheMultiplesOfTheStepWithinTheRange) {
 
 TEST(GraphMathTest, LabelsAreFixedBetweenAHundredthAndAHundredAndExponentsOutside) {
   const std::pair<float, const char*> cases[] = {
-      {0.0f, "0"},          {1.5f, "1.50"},      {-99.9f, "-99.90"},    {0.05f, "0.05"},
-      {100.0f, "1.00e+02"}, {0.01f, "1.00e-02"}, {-2.5e6f, "-2.50e+06"}};
+      {0.0f, "0"}, {-99.9f, "-99.90"}, {0.05f, "0.05"}, {100.0f, "1.00e+02"}, {0.01f, "1.00e-02"}};
   for (const auto& [value, label] : cases) {
     char text[graph_math::kLabelCapacity];
     EXPECT_EQ(static_cast<int>(std::strlen(label)),
               graph_math::FormatLabelText(value, text, sizeof text));
     EXPECT_STREQ(label, text);
   }
-  EXPECT_EQ(graph_math::SeriesColor(0), graph_math::SeriesColor(6)) << "six series colours";
-  EXPECT_EQ(0x007F7F7Fu, graph_math::HalfColor(0xFFFFFFFF)) << "a dot's corners; the fourth byte 0";
   char small[4];
   EXPECT_EQ(3, graph_math::FormatLabelText(-99.9f, small, sizeof small)) << "cut to the buffer";
+  EXPECT_EQ(0x007F7F7Fu, graph_math::HalfColor(0xFFFFFFFF)) << "a dot's corners; the fourth byte 0";
 }
 
 TEST(GraphMathTest, UnsoundAxesAndRectanglesAreRefusedWithTheirReason) {
-  const GridAxis sound{-2.5f, 2.5f, 0, 1, 0.25f};
-  const auto with = [&](void (*change)(GridAxis&)) {
-    GridAxis axis = sound;
-    change(axis);
-    const char* fault = graph_math::AxisFault(axis);
-    return std::string(fault != nullptr ? fault : "accepted");
+  const struct {
+    GridAxis axis;
+    const char* fault;
+  } axes[] = {
+      {{-2.5f, 2.5f, 0, 1, 0.25f}, "accepted"},
+      {{0, 9999, 0, 1, 1}, "accepted"},  // 10000 lines
+      {{-2.5f, 2.5f, 0, -1, 0.25f}, "a grid step is not positive"},
+      {{-2.5f, 2.5f, kNaN, 1, 0.25f}, "a grid value is not finite"},
+      {{-2.5f, kInfinity, 0, 1, 0.25f}, "a grid value is not finite"},
+      {{3, 2.5f, 0, 1, 0.25f}, "the grid range ends before it starts"},
+      {{-2.5f, 2.5f, 0, 1, 1e-45f}, "a grid step gives more lines than a frame can draw"},
+      {{-2.5f, 2.5f, 1e9f, 1, 0.25f}, "the grid origin lies too many steps away from the range"},
   };
-  const std::string too_many = "a grid step gives more lines than a frame can draw";
-  EXPECT_EQ("accepted", with([](GridAxis&) {}));
-  EXPECT_EQ("a grid step is not positive", with([](GridAxis& a) { a.minor_step = 0; }));
-  EXPECT_EQ("a grid step is not positive", with([](GridAxis& a) { a.major_step = -1; }));
-  EXPECT_EQ("a grid value is not finite", with([](GridAxis& a) { a.origin = kNaN; }));
-  EXPECT_EQ("a grid value is not finite", with([](GridAxis& a) { a.to = kInfinity; }));
-  EXPECT_EQ("the grid range ends before it starts", with([](GridAxis& a) { a.from = 3; }));
-  EXPECT_EQ(too_many, with([](GridAxis& a) { a.minor_step = 1e-45f; }));
-  EXPECT_EQ("the grid origin lies too many steps away from the range",
-            with([](GridAxis& a) { a.origin = 1e9f; }));
-  EXPECT_EQ("accepted", with([](GridAxis& a) { a = {0, 9999, 0, 1, 1}; })) << "10000 lines";
+  for (const auto& a : axes) {
+    const char* fault = graph_math::AxisFault(a.axis);
+    EXPECT_STREQ(a.fault, fault != nullptr ? fault : "accepted");
+  }
   EXPECT_STREQ("the data rectangle is empty", graph_math::DataRectFault({1, 10, 1, 0}));
   EXPECT_STREQ("the data rectangle is wider than a float holds",
                graph_math::DataRectFault({-3e38f, 1, 3e38f, 0}));
   EXPECT_EQ(nullptr, graph_math::DataRectFault({10, 0, 0, 10})) << "both directions reversed";
-  EXPECT_STREQ("the plot area is empty", graph_math::PlotAreaFault({40, 300, 940, 20}));
   EXPECT_STREQ("the plot area lies beyond GDI's coordinates",
                graph_math::PlotAreaFault({0, 0, 1 << 30, 10}));
 }

@@ -41,9 +41,6 @@ class TempFolder {
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
     return names;
   }
-  bool Exists(const std::string& name) const {
-    return GetFileAttributesA((path_ + name).c_str()) != INVALID_FILE_ATTRIBUTES;
-  }
   void Create(const std::string& name, const std::string& content = "") const {
     std::ofstream(path_ + name, std::ios::binary) << content;
   }
