@@ -1,16 +1,14 @@
 // Drawing primitives: thin calls on the drawing DC, which holds the current layer.
-#include <cmath>
-
 #include "canvas/gdi_win.h"
 #include "canvas/icg.h"
+#include "geometry/shape_math.h"
 
 namespace {
 
-// Move and line coordinates round half up, toward zero after adding 0.5: 2.5 gives 3,
-// -0.7 gives 0, -1.6 gives -1.
-int PenCoordinate(float value) {
-  return static_cast<int>(value + 0.5f);  // NOLINT(bugprone-incorrect-roundings): the rule itself
-}
+// A float from a caller's arithmetic may be NaN or far beyond int, where a plain
+// conversion is undefined: the shapes' pixel rules clamp such values to GDI's limit.
+using shape_math::RoundToPixel;
+using shape_math::TruncateToPixel;
 
 int FillWithColor(HDC dc, const RECT& rect, COLORREF color) {
   gdi::Brush brush(gdi::CreateBrush(color));
@@ -24,19 +22,18 @@ int FillWithColor(HDC dc, const RECT& rect, COLORREF color) {
 BOOL CICG::MoveTo(C2DPos position) { return MoveTo(position.Get(0, 0), position.Get(0, 1)); }
 
 BOOL CICG::MoveTo(float x, float y) {
-  return MoveToEx(draw_dc, PenCoordinate(x), PenCoordinate(y), nullptr);
+  // Pen coordinates round half up: 2.5 gives 3, -0.7 gives 0, -1.6 gives -1.
+  return MoveToEx(draw_dc, RoundToPixel(x), RoundToPixel(y), nullptr);
 }
 
 BOOL CICG::LineTo(C2DPos position) { return LineTo(position.Get(0, 0), position.Get(0, 1)); }
 
-BOOL CICG::LineTo(float x, float y) {
-  return ::LineTo(draw_dc, PenCoordinate(x), PenCoordinate(y));
-}
+BOOL CICG::LineTo(float x, float y) { return ::LineTo(draw_dc, RoundToPixel(x), RoundToPixel(y)); }
 
 int CICG::FillColor(const float rect[4], COLORREF color) {
   // Edges truncate toward zero, unlike pen coordinates.
-  const RECT edges{static_cast<LONG>(rect[0]), static_cast<LONG>(rect[1]),
-                   static_cast<LONG>(rect[2]), static_cast<LONG>(rect[3])};
+  const RECT edges{TruncateToPixel(rect[0]), TruncateToPixel(rect[1]), TruncateToPixel(rect[2]),
+                   TruncateToPixel(rect[3])};
   return FillWithColor(draw_dc, edges, color);
 }
 

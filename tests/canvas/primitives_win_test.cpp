@@ -1,5 +1,8 @@
 // Drawing primitives on the current layer: coordinate conversions and the ownership of
 // what the canvas is handed.
+#include <cmath>
+
+#include "geometry/shape_math.h"
 #include "tests/canvas/canvas_fixture_win.h"
 
 namespace canvas_test {
@@ -14,10 +17,17 @@ TEST(PrimitivesTest, FillEdgesTruncateAndPenPositionsRoundHalfUp) {
   const std::vector<std::uint32_t> pixels = ReadLayer(canvas, 1);
   EXPECT_EQ(0x00FF0000u, At(pixels, kWidth, kHeight, 0, 0)) << "0.9 truncates to 0";
   EXPECT_EQ(0u, At(pixels, kWidth, kHeight, 10, 10)) << "10.9 truncates to 10, excluded";
+  // Beyond int a plain conversion gives INT_MIN on x86, and the fill would draw nothing.
+  const float huge[4] = {20, 20, 1e30f, 1e30f};
+  ASSERT_NE(0, canvas.FillColor(huge, RGB(0, 0, 255)));
+  EXPECT_EQ(0xFFu, At(ReadLayer(canvas, 1), kWidth, kHeight, kWidth - 1, kHeight - 1));
   const struct {
     float x, y;
     int expected_x, expected_y;
-  } moves[] = {{0.9f, 0.9f, 1, 1}, {2.5f, 2.4f, 3, 2}, {-0.7f, -1.6f, 0, -1}};
+  } moves[] = {{0.9f, 0.9f, 1, 1},
+               {2.5f, 2.4f, 3, 2},
+               {-0.7f, -1.6f, 0, -1},
+               {std::nanf(""), 1e30f, 0, shape_math::kCoordinateLimit}};
   for (const auto& m : moves) {
     ASSERT_TRUE(canvas.MoveTo(m.x, m.y));
     POINT at{};
