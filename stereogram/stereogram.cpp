@@ -335,26 +335,32 @@ class RowSynthesis {
     const uint32_t* d = d_;
     uint32_t* row = row_;
     const uint32_t* shift = table_.shift;
-    const uint32_t period = period_;
-    uint32_t far = far_;
+    // Pointer-sized, so that the dot cursor moves by a mask with no widening.
+    const auto period = static_cast<intptr_t>(period_);
+    auto far = static_cast<intptr_t>(far_);
+    const uint32_t* next = nullptr;
+    auto pixel = [&](intptr_t at) {
+      const intptr_t e = at + static_cast<intptr_t>(shift[d[at] & 0xFF]);
+      // All ones where e lies beyond far: a repeat.
+      const intptr_t keep = (far - e) >> (sizeof(intptr_t) * CHAR_BIT - 1);
+      far = std::max(far, e);
+      const uint32_t dot = *next;
+      row[at] = dot ^ ((row[(e - period) & keep] ^ dot) & static_cast<uint32_t>(keep));
+      next += keep + 1;
+    };
     while (x < to) {
       Reserve(8);
-      const uint32_t* next = batch_ + used_;
-      const uint32_t* const first = next;
-      const int32_t end = std::min(to, x + 8);
-      for (; x < end; ++x) {
-        const uint32_t e = static_cast<uint32_t>(x) + shift[d[x] & 0xFF];
-        // All ones where e lies beyond far (both stay far below 2^31): a repeat.
-        const auto keep = static_cast<int32_t>(far - e) >> 31;
-        far = std::max(far, e);
-        const uint32_t dot = *next;
-        row[x] = dot ^ ((row[(e - period) & static_cast<uint32_t>(keep)] ^ dot) &
-                        static_cast<uint32_t>(keep));
-        next += keep + 1;
+      next = batch_ + used_;
+      if (x + 8 <= to) {
+#pragma GCC unroll 8
+        for (int32_t i = 0; i < 8; ++i) pixel(x + i);
+        x += 8;
+      } else {
+        for (; x < to; ++x) pixel(x);
       }
-      used_ += static_cast<int32_t>(next - first);
+      used_ = static_cast<int32_t>(next - batch_);
     }
-    far_ = far;
+    far_ = static_cast<uint32_t>(far);
     return x;
   }
 
