@@ -200,26 +200,16 @@ void MergeRow(uint32_t* d, const uint32_t* t, int32_t width) {
   for (; x < width; ++x) d[x] = std::max(d[x], t[x]);
 }
 
-// Per frame, for every depth byte: its shift, and the interval of bytes that share it (a
-// shift is monotonic in the byte) in a form that takes one add and one signed compare
-// to test: a byte b lies outside it exactly when b + bias > limit, with
-// bias = INT_MIN - low and limit = INT_MIN + (high - low), wrapping.
-struct ShiftTable {
-  uint32_t shift[256];
-  int32_t bias[256];
-  int32_t limit[256];
-};
-
-// The run of pixels that share the shift of one depth byte.
+// The run of pixels that share the shift of one depth byte: the shift, and the interval
+// of bytes that give it (a shift is monotonic in the byte) in a form that takes one add
+// and one signed compare to test, four pixels at a time: a byte b lies outside it
+// exactly when b + bias > limit, with bias = INT_MIN - low and limit = INT_MIN + (high -
+// low), wrapping. Built once per frame for every byte, lanes already filled, so that a
+// new run costs one lookup.
 struct Run {
-  uint32_t shift;
   Pixels4 bias;
   Signed4 limit;
-
-  Run(const ShiftTable& table, uint32_t byte)
-      : shift(table.shift[byte]),
-        bias(Pixels4{} + static_cast<uint32_t>(table.bias[byte])),
-        limit(Signed4{} + table.limit[byte]) {}
+  uint32_t shift;
 
   // Lanes set for each of the four pixels from d on that lie outside the run.
   Signed4 Outside(const uint32_t* d) const {
@@ -228,6 +218,12 @@ struct Run {
   bool Contains(uint32_t pixel) const {
     return static_cast<int32_t>((pixel & 0xFF) + bias[0]) <= limit[0];
   }
+};
+
+// Per frame, for every depth byte.
+struct ShiftTable {
+  uint32_t shift[256];
+  Run run[256];
 };
 
 // A row, with e = x + s(x) for each pixel and `far` the largest e of the pixels left of
@@ -263,7 +259,7 @@ class RowSynthesis {
         Pixels(x, width_);
         return;
       }
-      const Run run(table_, d_[x] & 0xFF);
+      const Run& run = table_.run[d_[x] & 0xFF];
       const auto local = static_cast<int32_t>(period_ - run.shift);
       // The pixels from x on that are fresh while the run lasts (e <= far). Row-wide
       // values stay far below 2^31, so the difference is taken signed.
@@ -429,9 +425,10 @@ uint32_t SynthesizeStereogram(int32_t width, int32_t height, uint32_t* depth, co
   int32_t high = 255;
   for (int32_t d = 255; d >= 0; --d) {
     if (d < 255 && table.shift[d + 1] != table.shift[d]) high = d;
-    table.bias[d] =
-        static_cast<int32_t>(static_cast<uint32_t>(INT_MIN) - static_cast<uint32_t>(low[d]));
-    table.limit[d] = INT_MIN + (high - low[d]);
+    table.run[d].bias =
+        Pixels4{} + (static_cast<uint32_t>(INT_MIN) - static_cast<uint32_t>(low[d]));
+    table.run[d].limit = Signed4{} + (INT_MIN + (high - low[d]));
+    table.run[d].shift = table.shift[d];
   }
 
   DotStream dots(generator.State(), params.dot_mode == 1);
