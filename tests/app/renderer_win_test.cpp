@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "tests/app/board_fixture_win.h"
-#include "tests/canvas/canvas_fixture_win.h"
 
 namespace board_test {
 namespace {

@@ -2,7 +2,6 @@
 // clipboard copies taken while frames run, and the count of GDI objects over many canvases.
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -53,15 +52,6 @@ class CountingCanvas : public CICG {
   }
   std::atomic<int> compositions{0};
 };
-
-bool WaitFor(const std::function<bool()>& condition, DWORD timeout_ms) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > timeout_ms) return false;
-    Sleep(5);
-  }
-  return true;
-}
 
 TEST(FrameThreadTest, FifteenFramesASecondArePacedAt66Milliseconds) {
   TestWindow window;
@@ -139,14 +129,14 @@ TEST(FrameThreadTest, AfterAFailedCreationOrAnEndTheCanvasStartsAgain) {
 
   log.return_zero_at = 2;
   ASSERT_EQ(0u, canvas.StartFrameThread(&log, &RecordFrame, 60.0f));
-  ASSERT_TRUE(WaitFor([&] { return !canvas.running.load(); }, 5000)) << "the thread did not end";
+  ASSERT_TRUE(WaitFor([&] { return !canvas.running.load(); })) << "the thread did not end";
   EXPECT_EQ(3, log.frames.load());
   EXPECT_EQ(2, canvas.compositions.load()) << "no composition for the frame that answered 0";
   EXPECT_NE(nullptr, canvas.thread_handle.get());
   log.return_zero_at = -1;
   log.throw_at = 3;
   ASSERT_EQ(0u, canvas.StartFrameThread(&log, &RecordFrame, 60.0f));
-  ASSERT_TRUE(WaitFor([&] { return !canvas.running.load(); }, 5000)) << "the thread did not end";
+  ASSERT_TRUE(WaitFor([&] { return !canvas.running.load(); })) << "the thread did not end";
   EXPECT_EQ(4, log.frames.load());
   EXPECT_EQ(1, captured.Count("CICG::_get_dib_src : player_src is NULL"));
   ASSERT_EQ(0u, canvas.StartFrameThread(&log, &RecordFrame, 60.0f));
@@ -181,7 +171,7 @@ TEST(FrameThreadTest, AThreadThatDoesNotEndIsEndedAfterFourWaitsAndTheProcessGoe
     FrameLog log;
     log.block_ms = 10000;
     ASSERT_EQ(0u, canvas.StartFrameThread(&log, &RecordFrame, 15.0f));
-    ASSERT_TRUE(WaitFor([&] { return log.frames.load() > 0; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return log.frames.load() > 0; }));
     const DWORD start = GetTickCount();
     canvas.StopFrameThread();
     const DWORD took = GetTickCount() - start;

@@ -6,10 +6,12 @@
 #include <limits>
 #include <memory>
 
-#include "tests/drawing/drawing_fixture_win.h"
+#include "tests/canvas/canvas_fixture_win.h"
 
 namespace drawing_test {
 namespace {
+
+using namespace canvas_test;  // the window, log capture and pixel reads
 
 constexpr COLORREF kBackground = RGB(0, 0, 80);
 constexpr COLORREF kGrid = RGB(0, 100, 0);
@@ -35,11 +37,11 @@ class GraphTest : public ::testing::Test {
   }
   Picture Frame(std::int32_t layer) {
     EXPECT_EQ(1, graph_.DrawFrame());
-    return ReadPicture(graph_, layer);
+    return Picture{ReadLayer(graph_, layer)};
   }
   std::uint32_t Key() const { return PixelOf(graph_.key_color); }
 
-  canvas_test::TestWindow window_;
+  TestWindow window_;
   CICGGraph graph_{window_.get()};
 };
 
@@ -60,9 +62,9 @@ TEST_F(GraphTest, DotsAndLinesStandAtTheirPointsAndNaNBreaksALine) {
   const CITable<C2DPos> broken = Points({{-4, 1}, {kNaN, 0}, {0, 1}, {4, 1}});
   ASSERT_TRUE(graph_.SelectLayer(graph_.GetPlotLayer()));
   ASSERT_TRUE(graph_.ClearCanvas());
-  canvas_test::LogCapture log;
+  LogCapture log;
   EXPECT_EQ(0, graph_.PlotSeries(broken.begin(), 4, CICGGraph::kPlotLine, RGB(0, 0, 255)));
-  const Picture after = ReadPicture(graph_, graph_.GetPlotLayer());
+  const Picture after{ReadLayer(graph_, graph_.GetPlotLayer())};
   EXPECT_EQ(Key(), after(300, 90)) << "no line from (-4, 1) across the gap";
   EXPECT_EQ(Pixel(0, 0, 255), after(700, 90)) << "the line goes on after it";
   EXPECT_EQ(0u, log.Lines().size()) << "a skipped point is not logged";
@@ -92,7 +94,7 @@ TEST_F(GraphTest, TheComposedPictureShowsTheSeriesOverTheGridInsideTheFrame) {
   const CITable<C2DPos> point = Points({{1.25f, 0.25f}});
   graph_.AddSeries(&point, CICGGraph::kPlotDot);
   ASSERT_EQ(1, graph_.DrawFrame());
-  const Picture picture{canvas_test::ReadComposition(graph_)};
+  const Picture picture{ReadComposition(graph_)};
   EXPECT_EQ(kFirstSeries, picture(graph_.MapX(1.25f), graph_.MapY(0.25f)));
   EXPECT_EQ(PixelOf(kBackground), picture(graph_.MapX(1.3f), graph_.MapY(0.7f)));
   EXPECT_EQ(PixelOf(kGrid), picture(graph_.MapX(1.5f), graph_.MapY(0.7f)));
@@ -102,7 +104,7 @@ TEST_F(GraphTest, TheComposedPictureShowsTheSeriesOverTheGridInsideTheFrame) {
 
 // The reasons are the graph arithmetic's; here: logged, and nothing changed.
 TEST_F(GraphTest, UnsoundSettingsAreRefusedLoggedAndLeaveTheChartAsItWas) {
-  canvas_test::LogCapture log;
+  LogCapture log;
   EXPECT_FALSE(graph_.SetXAxis({-5, 5, 0, 1, 0}));
   EXPECT_FALSE(graph_.SetDataRect({1, 2, 1, -2}));
   EXPECT_EQ(-1, graph_.AddSeries(nullptr, CICGGraph::kPlotDot));
@@ -116,7 +118,7 @@ TEST_F(GraphTest, UnsoundSettingsAreRefusedLoggedAndLeaveTheChartAsItWas) {
 }
 
 TEST(GraphLifetimeTest, FramesLeaveNoGdiObjectAndDestructionStopsTheFrameThreadFirst) {
-  canvas_test::TestWindow window;
+  TestWindow window;
   const gdi::LiveCounts before = gdi::Live();
   static std::atomic<int> frames{0};
   {

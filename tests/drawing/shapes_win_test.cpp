@@ -3,10 +3,12 @@
 
 #include <numbers>
 
-#include "tests/drawing/drawing_fixture_win.h"
+#include "tests/canvas/canvas_fixture_win.h"
 
 namespace drawing_test {
 namespace {
+
+using namespace canvas_test;  // the window, log capture and pixel reads
 
 constexpr float kPi = std::numbers::pi_v<float>;
 constexpr COLORREF kRed = RGB(255, 0, 0);
@@ -16,9 +18,9 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 // GDI's Ellipse leaves out its right and bottom edges, LineTo its last point; the hit
 // test takes the whole ellipse.
 TEST(ShapesTest, ShapesAreShiftedByThePositionTurnedByTheAngleFilledAndOutlined) {
-  canvas_test::TestWindow window;
+  TestWindow window;
   CICG canvas(window.get());
-  canvas_test::FillLayer(canvas, 1, 0);
+  FillLayer(canvas, 1, 0);
   CICGPolygon bar(canvas, {{0, 0}, {30, 0}, {30, 10}, {0, 10}},
                   {.pen_color = kRed, .pen_width = 1, .fill_color = kRed});
   bar.Draw(C2DPos(200, 100), kPi / 2);  // +x turns to +y: it hangs down, left of (200, 100)
@@ -27,7 +29,7 @@ TEST(ShapesTest, ShapesAreShiftedByThePositionTurnedByTheAngleFilledAndOutlined)
   hook.Draw(C2DPos(300, 50), kPi / 2);  // (300, 50) to (300, 90) to (280, 90)
   CICGCircle circle(canvas, 10, 6, {.pen_color = kBlue, .pen_width = 1, .fill_color = kGreen});
   circle.Draw(C2DPos(50, 50), 1.0f);
-  const Picture picture = ReadPicture(canvas, 1);
+  const Picture picture{ReadLayer(canvas, 1)};
   EXPECT_EQ("(190, 100)-(200, 130)", picture.BoxNot(0, 160, 80, 240, 160)) << "the turned bar";
   EXPECT_EQ(PixelOf(kRed), picture(195, 125)) << "filled";
   EXPECT_EQ("(281, 50)-(300, 90)", picture.BoxNot(0, 250, 30, 350, 120)) << "the polyline";
@@ -42,7 +44,7 @@ TEST(ShapesTest, ShapesAreShiftedByThePositionTurnedByTheAngleFilledAndOutlined)
 }
 
 TEST(ShapesTest, PensAndBrushesAreReplacedNotPiledUpAndGoWithTheCanvas) {
-  canvas_test::TestWindow window;
+  TestWindow window;
   const gdi::LiveCounts before = gdi::Live();
   {
     CICG canvas(window.get());
