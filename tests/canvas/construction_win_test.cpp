@@ -1,4 +1,5 @@
-// Building and releasing a canvas, and every way construction can fail.
+// Building and releasing a canvas, every way construction can fail, and the objects it
+// is handed.
 #include <cstring>
 
 #include "canvas/pixel_memory.h"
@@ -81,36 +82,21 @@ TEST(CanvasConstructionTest, DestructionReleasesEverythingAndGoesOnPastAFailedSt
   EXPECT_EQ(1, log.Count("ERROR [icg:643] "));
 }
 
-// The console a process has is fixed when it starts: a child process is given one or none.
-TEST(CanvasConstructionTest, AConsoleCanvasDrawsOnTheConsoleWindowOrFailsWithoutOne) {
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, sizeof self);
-  std::string probe = self;
-  probe = probe.substr(0, probe.find_last_of("\\/") + 1) + "canvas_console_probe.exe";
-  const struct {
-    DWORD flags;
-    std::string expected;
-  } cases[] = {
-      {DETACHED_PROCESS, "thrown=" + ErrorText(351) + "\n"},
-      {CREATE_NEW_CONSOLE, "built cell_ok=1 buffer_closed=1 std_open=1 released=1\n"},
-  };
-  for (const auto& c : cases) {
-    TempFolder folder;
-    std::string command = "\"" + probe + "\" \"" + folder.path() + "report.txt\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(probe.c_str(), command.data(), nullptr, nullptr, FALSE, c.flags,
-                               nullptr, nullptr, &startup, &process));
-    WaitForSingleObject(process.hProcess, 30000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    const std::string report = folder.Read("report.txt");
-    if (report.rfind("thrown=" + ErrorText(413), 0) == 0) {
-      GTEST_SKIP() << "this Wine gives a new console no window: " << report;
-    }
-    EXPECT_EQ(c.expected, report.substr(0, report.find("log:"))) << report;
-  }
+// What the canvas is handed it owns: a selection deletes the object it replaces.
+TEST(CanvasConstructionTest, SelectionsDeleteWhatTheyReplaceAndFillsSelectNothing) {
+  TestWindow window;
+  CICG canvas(window.get());
+  const gdi::LiveCounts start = gdi::Live();
+  ASSERT_EQ(1, canvas.SetBrushColor(RGB(1, 0, 0)));
+  ASSERT_EQ(1, canvas.SetBrushColor(RGB(2, 0, 0)));
+  ASSERT_EQ(1, canvas.SelectGdiObject(gdi::CreatePen(PS_SOLID, 2, RGB(3, 0, 0))));
+  ASSERT_EQ(1, canvas.SelectGdiObject(gdi::CreatePen(PS_SOLID, 2, RGB(4, 0, 0))));
+  EXPECT_EQ(start.objects + 2, gdi::Live().objects) << "one brush and one pen";
+  const HGDIOBJ brush = GetCurrentObject(canvas.draw_dc, OBJ_BRUSH);
+  ASSERT_NE(0, canvas.FillColorRect(RECT{0, 0, 5, 5}, RGB(1, 1, 1)));
+  ASSERT_NE(0, canvas.ClearCanvas());
+  EXPECT_EQ(brush, GetCurrentObject(canvas.draw_dc, OBJ_BRUSH));
+  EXPECT_EQ(start.objects + 2, gdi::Live().objects) << "each fill's brush is deleted after use";
 }
 
 }  // namespace
