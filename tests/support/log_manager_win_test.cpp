@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/log_manager.h"
@@ -57,26 +55,6 @@ TEST(LogManagerTest, LoggingLeavesTheLastErrorAndAFolderThatCannotBeOpenedDropsT
     EXPECT_EQ(0xDEADBEEFu, GetLastError()) << where;
   }
   EXPECT_EQ(std::vector<std::string>{"X0.log"}, folder.Files());
-}
-
-TEST(LogManagerTest, LinesFromTwoThreadsNeverMix) {
-  TempFolder folder;
-  {
-    CILogManager log;
-    log.Setup(folder.path().c_str(), "X", 10, 0);
-    const auto writer = [&log](char c) {
-      for (int i = 0; i < 10000; ++i) log.Print(4, "%s", std::string(60, c).c_str());
-    };
-    std::thread a(writer, 'a');
-    std::thread b(writer, 'b');
-    a.join();
-    b.join();
-  }
-  const Messages lines = LogMessages(folder.Read("X0.log"));
-  EXPECT_EQ(10000, std::count(lines.begin(), lines.end(), std::string(60, 'a')));
-  EXPECT_EQ(10000, std::count(lines.begin(), lines.end(), std::string(60, 'b')));
-  EXPECT_EQ(20000u, lines.size());
-  EXPECT_EQ(1u, folder.Files().size()) << "the set was rotated more than once";
 }
 
 }  // namespace
