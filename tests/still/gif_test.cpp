@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "still/animation.h"
-#include "still/still_options.h"
 #include "tests/still/gif_decode.h"
 
 namespace {
@@ -51,28 +50,6 @@ TEST(GifTest, FramesDecodeToTheStillsOfTheirFrames) {
       }
       EXPECT_EQ(wrong, 0u) << "dot mode " << dot_mode << ", frame " << k;
     }
-  }
-}
-
-TEST(GifTest, ProgressShowsWhileMoreThanASecondRemains) {
-  ProgressLine progress;
-  // 10 frames at 300 ms each: 2.7 s left after the first, 0.9 s after the seventh.
-  EXPECT_EQ(progress.Update(1, 10, 300), "\rparallux-still: frame 1 of 10, about 3 s left");
-  EXPECT_EQ(progress.Update(6, 10, 1800), "\rparallux-still: frame 6 of 10, about 2 s left");
-  EXPECT_EQ(progress.Update(7, 10, 2100), "\r" + std::string(45, ' ') + "\r");
-  EXPECT_EQ(progress.Update(8, 10, 2400) + progress.Clear(), "");
-}
-
-TEST(GifTest, RefusesOptionsThatDoNotGoTogether) {
-  for (const std::vector<const char*>& args :
-       std::vector<std::vector<const char*>>{{"--reveal", "a.png", "b.png", "--seed", "1"},
-                                             {"--reveal", "a.png", "b.png", "--frames", "2"},
-                                             {"a.png", "b.png", "--depth-divisor", "4"},
-                                             {"a.png", "b.gif", "--fps", "10"},
-                                             {"a.png", "b.gif", "--frames", "1001"},
-                                             {"a.png", "b.gif", "--frames", "2", "--fps", "51"}}) {
-    EXPECT_EQ(ParseStillCommand(args).kind, StillCommand::Kind::kError)
-        << args[2] << " " << args[3];
   }
 }
 
