@@ -11,23 +11,6 @@ using Kind = StillCommand::Kind;
 
 StillCommand Parse(const std::vector<const char*>& args) { return ParseStillCommand(args); }
 
-TEST(StillOptionsTest, OptionsReachTheirSettingsInAnyPositionUpToTheirRangesEnds) {
-  StillCommand c = Parse({"--reverse", "in.png", "--parallax-width", "2147483647", "--dot-mode",
-                          "4294967295", "out.png", "--text-depth", "255", "--guides", "--seed",
-                          "000042", "--frame", "18446744073709551615"});
-  ASSERT_EQ(Kind::kRun, c.kind) << c.error;
-  const StillOptions& o = c.options;
-  EXPECT_EQ("in.png out.png", o.depth_path + " " + o.out_path);
-  EXPECT_TRUE(o.reverse && o.guides && o.dot_mode == 4294967295u && o.text_depth == 255);
-  EXPECT_EQ(INT32_MAX, o.parallax_width.value_or(0));
-  EXPECT_EQ(42u, o.seed.value_or(0)) << "leading zeros are decimal, not octal";
-  EXPECT_EQ(UINT64_MAX, o.frame);
-
-  c = Parse({"--", "-in.png", "out.png"});
-  EXPECT_EQ("-in.png", c.options.depth_path);
-  EXPECT_FALSE(c.options.parallax_width || c.options.seed) << "defaults, told from given values";
-}
-
 TEST(StillOptionsTest, MisusedCommandLinesAreRefusedInOneLineNamingTheProblem) {
   const struct {
     std::vector<const char*> args;
