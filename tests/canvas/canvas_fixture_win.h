@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -131,20 +130,6 @@ struct Picture {
   std::vector<std::uint32_t> pixels;
   std::uint32_t operator()(int x, int y) const {
     return pixels[static_cast<std::size_t>(kHeight - 1 - y) * kWidth + x];
-  }
-  // The smallest box (inclusive edges) around the pixels of the area [left, right) x
-  // [top, bottom) that are not `background`, as "(l, t)-(r, b)", or "none".
-  std::string BoxNot(std::uint32_t background, int left, int top, int right, int bottom) const {
-    int l = right, t = bottom, r = left - 1, b = top - 1;
-    for (int y = top; y < bottom; ++y) {
-      for (int x = left; x < right; ++x) {
-        if ((*this)(x, y) == background) continue;
-        l = std::min(l, x), t = std::min(t, y), r = std::max(r, x), b = std::max(b, y);
-      }
-    }
-    char text[64];
-    std::snprintf(text, sizeof text, "(%d, %d)-(%d, %d)", l, t, r, b);
-    return r < l ? "none" : text;
   }
 };
 
