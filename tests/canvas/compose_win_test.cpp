@@ -76,9 +76,6 @@ TEST(ComposeTest, EveryModeOnThePixelsOfTheComposedPicture) {
       {"alpha blend at 60 %, black the key", Layer(icg_mode::kAlphaBlend, 0),
        [](int x, int) { return x >= 480 ? kBlue : 0; },
        [](int x, int y) { return x >= 480 ? 0x00990066u : Base(x, y); }},
-      {"additive", Layer(icg_mode::kAdditive, kMagenta),
-       [](int, int y) { return y >= 160 ? 0x00C8640Au : kMagenta; },
-       [](int x, int y) { return y >= 160 ? 0x00FF640Au : Base(x, y); }},
       {"a blend region has GDI edges", Layer(icg_mode::kAdditive, kMagenta, {10, 20, 30, 40}), Blue,
        [](int x, int y) {
          return In(x, y, {10, 20, 30, 40}) ? Base(x, y) | kBlue : Base(x, y);

@@ -27,22 +27,6 @@ TEST(LogManagerTest, EachRunStartsFileZeroAndTheEleventhDropsTheOldest) {
   }
 }
 
-TEST(LogManagerTest, WritesFromTheThresholdUpWithTagsAndBareFileNames) {
-  TempFolder folder;
-  CILogManager log;
-  log.SetupByName(folder.path().c_str(), "X", 10, "INFO");
-  log.Print(1, "below");
-  log.Print(2, "print %d", 2);
-  log.Log(6, "a.cpp", 1, "no tag for level 6");
-  log.Log(2, "app\\board\\P.cpp", 12, "hello");
-  log.LogFormat(5, "../icg.cpp", 99, "%d-%s", 5, "z");
-  log.LogSystemError(4, "f.cpp", 442, 0x2000FFFF);  // a code without a system text
-  log.Dump("abc", "\x00\x7F\xFF", 3);
-  EXPECT_EQ((Messages{"print 2", " INFO [P.cpp:12] hello", "FATAL [icg.cpp:99] 5-z",
-                      "ERROR [f.cpp:442] ", "abc 00 7F FF"}),
-            LogMessages(folder.Read("X0.log")));
-}
-
 TEST(LogManagerTest, LoggingLeavesTheLastErrorAndAFolderThatCannotBeOpenedDropsTheLine) {
   TempFolder folder;
   CILogManager log;
