@@ -13,9 +13,11 @@
 #include "app/board_window_win.h"
 #include "app/settings_win.h"
 #include "support/log_manager.h"
-#include "tests/support/temp_folder_win.h"
+#include "tests/canvas/canvas_fixture_win.h"
 
 namespace board_test {
+
+using canvas_test::WaitFor;
 
 // The executable path the settings code is given instead of this process's own.
 inline std::string& FakeModule() {
@@ -40,13 +42,6 @@ inline void ResetBoard(BoardState& b) {
   b.text_depth = 200;
   b.dot_mode = 1;
   b.SetText("");
-}
-
-inline bool WaitFor(const auto& condition, DWORD timeout_ms = 5000) {
-  for (const DWORD start = GetTickCount(); !condition(); Sleep(5)) {
-    if (GetTickCount() - start > timeout_ms) return false;
-  }
-  return true;
 }
 
 // A shown dialog or message box of this process owned by `owner` (any caption when

@@ -62,17 +62,4 @@ TEST(BoardRulesTest, ATextIsCutBeforeADoubleByteCharacterThatWouldNotFit) {
   }
 }
 
-TEST(BoardRulesTest, TheTextScrollsAPixelPerTenMillisecondsAndStartsAgainWhenGone) {
-  const board::TextPlacement first = board::PlaceText(66, 960, 320, 2618, 200);
-  EXPECT_EQ(66u, first.clock);
-  EXPECT_EQ(954, first.x);
-  EXPECT_EQ(60, first.y);
-  EXPECT_EQ(860, board::PlaceText(1009, 960, 320, 2618, 200).x) << "whole 10 ms steps";
-  const std::uint32_t last = (960 + 2618) * 10 + 9;  // the right end exactly at column 0
-  EXPECT_EQ(last, board::PlaceText(last, 960, 320, 2618, 200).clock);
-  EXPECT_EQ(0u, board::PlaceText(last + 1, 960, 320, 2618, 200).clock) << "restarted";
-  EXPECT_EQ(0u, board::PlaceText(9610, 960, 320, 0, 0).clock) << "an empty text";
-  EXPECT_EQ(-40, board::PlaceText(0, 960, 320, 100, 401).y) << "cut evenly top and bottom";
-}
-
 }  // namespace

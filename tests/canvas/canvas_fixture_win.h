@@ -1,12 +1,13 @@
-// What the canvas tests share: a real window of a chosen client size, the program's log
-// redirected into a folder of the test's own, and pixel access to layers and to the
-// composed picture.
+// What the canvas tests and those above them share: a real window of a chosen client
+// size, the program's log redirected into a folder of the test's own, and pixel access to
+// layers and to the composed picture.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -75,6 +76,13 @@ class LogCapture {
   TempFolder folder_;
 };
 
+inline bool WaitFor(const auto& condition, DWORD timeout_ms = 5000) {
+  for (const DWORD start = GetTickCount(); !condition(); Sleep(5)) {
+    if (GetTickCount() - start > timeout_ms) return false;
+  }
+  return true;
+}
+
 inline std::vector<std::uint32_t> ReadBitmap(HBITMAP bitmap, int width, int height) {
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, 0xDEADBEEF);
   HDC screen = GetDC(nullptr);
@@ -83,21 +91,18 @@ inline std::vector<std::uint32_t> ReadBitmap(HBITMAP bitmap, int width, int heig
   return pixels;
 }
 
-// What a DC shows (bottom-up rows), copied out as the clipboard copy takes it.
-inline std::vector<std::uint32_t> ReadDC(HDC dc, int width, int height) {
-  HDC memory = CreateCompatibleDC(dc);
-  HBITMAP copy = CreateCompatibleBitmap(dc, width, height);
+// The composed picture as the clipboard copy takes it: blitted out of its DC, since a
+// bitmap's bits are never read while a DC holds it.
+inline std::vector<std::uint32_t> ReadComposition(CICG& canvas) {
+  HDC memory = CreateCompatibleDC(canvas.compose_dc);
+  HBITMAP copy = CreateCompatibleBitmap(canvas.compose_dc, canvas.width, canvas.height);
   HGDIOBJ old = SelectObject(memory, copy);
-  BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+  BitBlt(memory, 0, 0, canvas.width, canvas.height, canvas.compose_dc, 0, 0, SRCCOPY);
   SelectObject(memory, old);
   DeleteDC(memory);
-  std::vector<std::uint32_t> pixels = ReadBitmap(copy, width, height);
+  std::vector<std::uint32_t> pixels = ReadBitmap(copy, canvas.width, canvas.height);
   DeleteObject(copy);
   return pixels;
-}
-
-inline std::vector<std::uint32_t> ReadComposition(CICG& canvas) {
-  return ReadDC(canvas.compose_dc, canvas.width, canvas.height);
 }
 
 // A layer's pixels through the canvas's own transfer.
@@ -112,11 +117,21 @@ inline void FillLayer(CICG& canvas, std::int32_t number, std::uint32_t pixel) {
   EXPECT_EQ(1, canvas._set_dib_dst(number)) << "_set_dib_dst(" << number << ")";
 }
 
-// Pixel at picture column x, picture line y (from the top) of a bottom-up buffer.
-inline std::uint32_t At(const std::vector<std::uint32_t>& pixels, int width, int height, int x,
-                        int y) {
-  return pixels[static_cast<std::size_t>(height - 1 - y) * width + x];
+// A buffer pixel: red in bits 16-23, blue in 0-7 (a GDI colour has them the other way).
+constexpr std::uint32_t Pixel(int red, int green, int blue) {
+  return static_cast<std::uint32_t>(red << 16 | green << 8 | blue);
 }
+constexpr std::uint32_t PixelOf(COLORREF color) {
+  return Pixel(GetRValue(color), GetGValue(color), GetBValue(color));
+}
+
+// A canvas-sized bottom-up buffer addressed from the top-left, as GDI draws.
+struct Picture {
+  std::vector<std::uint32_t> pixels;
+  std::uint32_t operator()(int x, int y) const {
+    return pixels[static_cast<std::size_t>(kHeight - 1 - y) * kWidth + x];
+  }
+};
 
 inline ICGLayer Description(std::int32_t mode, COLORREF key = 0, std::uint32_t transparency = 0) {
   ICGLayer layer{};

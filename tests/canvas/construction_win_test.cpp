@@ -1,7 +1,10 @@
-// Building and releasing a canvas, and every way construction can fail.
+// Building and releasing a canvas, every way construction can fail, and the objects it
+// is handed.
+#include <cmath>
 #include <cstring>
 
 #include "canvas/pixel_memory.h"
+#include "geometry/shape_math.h"
 #include "support/canvas_error.h"
 #include "tests/canvas/canvas_fixture_win.h"
 
@@ -81,36 +84,38 @@ TEST(CanvasConstructionTest, DestructionReleasesEverythingAndGoesOnPastAFailedSt
   EXPECT_EQ(1, log.Count("ERROR [icg:643] "));
 }
 
-// The console a process has is fixed when it starts: a child process is given one or none.
-TEST(CanvasConstructionTest, AConsoleCanvasDrawsOnTheConsoleWindowOrFailsWithoutOne) {
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, sizeof self);
-  std::string probe = self;
-  probe = probe.substr(0, probe.find_last_of("\\/") + 1) + "canvas_console_probe.exe";
-  const struct {
-    DWORD flags;
-    std::string expected;
-  } cases[] = {
-      {DETACHED_PROCESS, "thrown=" + ErrorText(351) + "\n"},
-      {CREATE_NEW_CONSOLE, "built cell_ok=1 buffer_closed=1 std_open=1 released=1\n"},
-  };
-  for (const auto& c : cases) {
-    TempFolder folder;
-    std::string command = "\"" + probe + "\" \"" + folder.path() + "report.txt\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(probe.c_str(), command.data(), nullptr, nullptr, FALSE, c.flags,
-                               nullptr, nullptr, &startup, &process));
-    WaitForSingleObject(process.hProcess, 30000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    const std::string report = folder.Read("report.txt");
-    if (report.rfind("thrown=" + ErrorText(413), 0) == 0) {
-      GTEST_SKIP() << "this Wine gives a new console no window: " << report;
-    }
-    EXPECT_EQ(c.expected, report.substr(0, report.find("log:"))) << report;
-  }
+// What the canvas is handed it owns: a selection deletes the object it replaces.
+TEST(CanvasConstructionTest, SelectionsDeleteWhatTheyReplaceAndFillsSelectNothing) {
+  TestWindow window;
+  CICG canvas(window.get());
+  const gdi::LiveCounts start = gdi::Live();
+  ASSERT_EQ(1, canvas.SetBrushColor(RGB(1, 0, 0)));
+  ASSERT_EQ(1, canvas.SetBrushColor(RGB(2, 0, 0)));
+  ASSERT_EQ(1, canvas.SelectGdiObject(gdi::CreatePen(PS_SOLID, 2, RGB(3, 0, 0))));
+  ASSERT_EQ(1, canvas.SelectGdiObject(gdi::CreatePen(PS_SOLID, 2, RGB(4, 0, 0))));
+  EXPECT_EQ(start.objects + 2, gdi::Live().objects) << "one brush and one pen";
+  const HGDIOBJ brush = GetCurrentObject(canvas.draw_dc, OBJ_BRUSH);
+  ASSERT_NE(0, canvas.FillColorRect(RECT{0, 0, 5, 5}, RGB(1, 1, 1)));
+  ASSERT_NE(0, canvas.ClearCanvas());
+  EXPECT_EQ(brush, GetCurrentObject(canvas.draw_dc, OBJ_BRUSH));
+  EXPECT_EQ(start.objects + 2, gdi::Live().objects) << "each fill's brush is deleted after use";
+}
+
+// Floats from a caller's arithmetic: NaN and values beyond int stand at GDI's limit, where
+// a plain conversion gives INT_MIN on x86 (a fill to 1e30 would draw nothing).
+TEST(CanvasConstructionTest, FillsAndPenPositionsClampWhatIntCannotHold) {
+  TestWindow window;
+  CICG canvas(window.get());
+  const float huge[4] = {0.9f, 0.9f, 1e30f, 1e30f};
+  ASSERT_NE(0, canvas.FillColor(huge, RGB(0, 0, 255)));
+  const Picture filled{ReadLayer(canvas, 1)};
+  EXPECT_EQ(0xFFu, filled(kWidth - 1, kHeight - 1));
+  EXPECT_EQ(0xFFu, filled(0, 0)) << "edges truncate: 0.9 gives 0";
+  ASSERT_TRUE(canvas.MoveTo(std::nanf(""), 1e30f));
+  POINT at{};
+  GetCurrentPositionEx(canvas.draw_dc, &at);
+  EXPECT_EQ(0, at.x);
+  EXPECT_EQ(shape_math::kCoordinateLimit, at.y);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <numbers>
 #include <utility>
 #include <vector>
 
@@ -54,20 +53,6 @@ TEST(MatrixTest, AddressesByAFlatIndexAndRefusesOutsideItOrAnotherShape) {
   C2DPos b(3, 4);
   std::swap(a, b);  // through a moved-from temporary
   EXPECT_EQ((std::vector<float>{3, 4, 1}), Elements(a));
-}
-
-// Move then turn: (1, 0) goes to (11, 0), then (0, 11). Turn then move: (10, 1).
-TEST(MatrixTest, OperatorsMoveAndTurnPositionsInTheirOrder) {
-  const C2DOpe move(10, 0);
-  const C2DOpe turn(std::numbers::pi_v<float> / 2);
-  const C2DPos a = C2DPos(1, 0) * (move * turn);
-  const C2DPos b = C2DPos(1, 0) * (turn * move);
-  EXPECT_NEAR(0.0f, a.X(), 1e-5f);
-  EXPECT_NEAR(11.0f, a.Y(), 1e-5f);
-  EXPECT_NEAR(10.0f, b.X(), 1e-5f);
-  EXPECT_NEAR(1.0f, b.Y(), 1e-5f);
-  EXPECT_EQ((std::vector<float>{3, 2, 1}), Elements((turn * C2DOpe(2, 3)).Relative(C2DPos(5, 5))))
-      << "only the translation row counts";
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <limits>
-#include <numbers>
 
 namespace {
 
@@ -56,14 +55,6 @@ TEST(ShapeMathTest, TheWholeEllipseIsHitIncludingItsBoundary) {
     EXPECT_EQ(k.hit, shape_math::EllipseContains(C2DPos(50, 50), k.width, k.height, k.x, k.y))
         << k.width << " x " << k.height << " at (" << k.x << ", " << k.y << ")";
   }
-}
-
-TEST(ShapeMathTest, TransformTurnsAboutTheOriginThenMoves) {
-  CITable<C2DPos> points;
-  for (const C2DPos& p : {C2DPos(5, 5), C2DPos(6, 5), C2DPos(5, 7)}) points.Add(p);
-  shape_math::TransformPoints(points, C2DPos(5, 5), std::numbers::pi_v<float> / 2, C2DPos(100, 0));
-  const shape_math::PixelPoint expected[] = {{105, 5}, {105, 6}, {103, 5}};
-  for (int i = 0; i < 3; ++i) EXPECT_TRUE(expected[i] == shape_math::ToPixel(points.Item(i))) << i;
 }
 
 }  // namespace

@@ -39,10 +39,6 @@ TEST(ShapeTest, AChainAddsPositionsAndAnglesDownToTheShape) {
   angle = 0.0f;
   EXPECT_EQ("1.732, 1, 1", Rounded(finger.AbsolutePosition(&hand, angle)))
       << "under the stop shape the offset turns by the placement angle alone";
-  C2DObject stranger;
-  angle = 0.0f;
-  EXPECT_EQ("95, 60, 1", Rounded(hand.AbsolutePosition(&stranger, angle)))
-      << "a stop shape off the chain stops nothing";
 }
 
 TEST(ShapeTest, LinksThatWouldMakeALoopAreRefusedAndDestructionUnlinks) {
@@ -53,7 +49,7 @@ TEST(ShapeTest, LinksThatWouldMakeALoopAreRefusedAndDestructionUnlinks) {
   EXPECT_FALSE(a.SetParent(&a));
   EXPECT_FALSE(b.Place(&c, C2DPos(9, 9), 1.0f));
   EXPECT_EQ(&a, b.GetParent()) << "a refused Place keeps the old parent";
-  EXPECT_EQ("0, 0, 1", Rounded(b.GetOffset())) << "and the old offset";
+  EXPECT_TRUE(C2DPos() == b.GetOffset()) << "and the old offset";
   {
     C2DObject middle(C2DPos(10, 0));
     ASSERT_TRUE(middle.SetParent(&a));

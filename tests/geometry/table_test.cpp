@@ -25,8 +25,8 @@ std::vector<float> Xs(const CITable<C2DPos>& t) {
   return out;
 }
 
-CITable<C2DPos> Counting(std::uint32_t n, std::uint32_t capacity, std::uint32_t step = 0) {
-  CITable<C2DPos> t(capacity, step);
+CITable<C2DPos> Counting(std::uint32_t n, std::uint32_t capacity) {
+  CITable<C2DPos> t(capacity, 0);
   for (std::uint32_t i = 0; i < n; ++i) t.Add(C2DPos(static_cast<float>(i + 1), 0));
   return t;
 }
@@ -104,10 +104,7 @@ struct Fragile {
   static inline int copies_left = -1;
 };
 
-TEST(TableTest, CopiesTakeTheElementsInUseAndAFailedAssignmentChangesNothing) {
-  CITable<C2DPos> copy(Counting(6, 10, 4));
-  copy.Add(C2DPos(9, 9));
-  EXPECT_EQ(10u, copy.GetCapacity()) << "6 elements copied, grown by the copied step";
+TEST(TableTest, AFailedAssignmentChangesNothing) {
   CITable<Fragile> fragile;
   fragile.Add(Fragile(7));
   CITable<Fragile> three;
@@ -116,16 +113,6 @@ TEST(TableTest, CopiesTakeTheElementsInUseAndAFailedAssignmentChangesNothing) {
   EXPECT_EQ("other", Thrown([&] { fragile = three; }));
   Fragile::copies_left = -1;
   EXPECT_TRUE(fragile.GetCount() == 1 && fragile.Item(0).value == 7);
-  // Strings beyond the small-string buffer: a double release or leak shows under the
-  // sanitizers.
-  CITable<std::string> a;
-  for (int i = 0; i < 20; ++i) a.Add(std::string(64, 'w') + std::to_string(i));
-  CITable<std::string> b(a);
-  CITable<std::string> moved(std::move(b));
-  EXPECT_TRUE(b.IsEmpty());  // NOLINT(bugprone-use-after-move): defined as empty
-  b = moved;
-  a.Resize(5);
-  EXPECT_EQ(a.Item(4), b.Item(4));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // parallux-still run as a program: its exit codes and messages, and that it leaves
-// behind the finished picture or nothing at all. What the picture holds is the unit
-// tests' business.
+// behind the finished picture, animation or revealed depth, or nothing at all. What the
+// picture holds is the unit tests' business.
 #include <gtest/gtest.h>
 #include <stb_image.h>
 #include <stb_image_write.h>
@@ -43,7 +43,7 @@ TEST(StillProgramTest, BadInputEndsWithCode2AFailedWriteWith1AndOnlySuccessLeave
   const struct {
     const char* args;
     int code;
-    const char* mention;
+    const char* mention;  // in a refusal's message; for a success, how stdout begins
   } runs[] = {
       {"depth.png out.png --bogus", 2, "--bogus"},
       {"missing.png out.png", 2, "missing.png"},
@@ -54,7 +54,10 @@ TEST(StillProgramTest, BadInputEndsWithCode2AFailedWriteWith1AndOnlySuccessLeave
       {"depth.png out.png", 2, "default parallax width"},
       {"depth.png no-such-folder/out.png --parallax-width 20", 1, "no-such-folder"},
       {"depth.png folder.png --parallax-width 20", 1, "folder.png"},
+      {"--reveal depth.png out.png", 1, "no stereogram"},
+      {"depth.png out.png --parallax-width 20 --frames 2 --quiet", 0, ""},  // a GIF
       {"depth.png out.png --parallax-width 20 --guides", 0, ""},
+      {"--reveal out.png out.png", 0, "read with period 20 "},
   };
   for (const auto& run : runs) {
     const std::vector<fs::path> before = Entries();
@@ -70,7 +73,10 @@ TEST(StillProgramTest, BadInputEndsWithCode2AFailedWriteWith1AndOnlySuccessLeave
 #endif
     const std::string err = Read("still_e2e.err");
     EXPECT_EQ(run.code, code) << run.args << ": " << err;
-    EXPECT_EQ("", Read("still_e2e.out")) << run.args;
+    const std::string out = Read("still_e2e.out");
+    EXPECT_TRUE(*run.mention != '\0' && run.code == 0 ? out.rfind(run.mention, 0) == 0
+                                                      : out.empty())
+        << run.args << ": " << out;
     EXPECT_EQ(before, Entries()) << run.args << ": files appeared or vanished";
     // A refusal is one line, naming the problem, and leaves the earlier picture.
     EXPECT_TRUE(run.code == 0
@@ -80,7 +86,8 @@ TEST(StillProgramTest, BadInputEndsWithCode2AFailedWriteWith1AndOnlySuccessLeave
         << run.args << ": " << err;
     int w = 0, h = 0, channels = 0;
     EXPECT_TRUE(run.code == 0
-                    ? stbi_info("still_e2e/out.png", &w, &h, &channels) == 1 && w * h == 600
+                    ? (stbi_info("still_e2e/out.png", &w, &h, &channels) == 1 && w * h == 600) ||
+                          Read("still_e2e/out.png").rfind("GIF89a", 0) == 0
                     : Read("still_e2e/out.png") == "an earlier picture")
         << run.args;
   }

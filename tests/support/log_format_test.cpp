@@ -40,16 +40,8 @@ TEST(LogFormatTest, ACutLineKeepsWholeCharactersAndNoLoneCarriageReturn) {
   EXPECT_EQ(510u, std::strlen(message)) << "a message is cut to 511 bytes, whole characters";
 }
 
-TEST(LogFormatTest, LevelNamesSourceNamesAndDumps) {
-  EXPECT_EQ(5, LogLevelByName("FATAL"));
-  for (const char* other : {"NONE", "warn", "WARN ", "", static_cast<const char*>(nullptr)}) {
-    EXPECT_EQ(kLogLevelOff, LogLevelByName(other)) << (other != nullptr ? other : "null");
-  }
-  const char* const files[][2] = {{"app\\board\\P.cpp", "P.cpp"},
-                                  {"../icg.cpp", "icg.cpp"},
-                                  {"C:i.cpp", "i.cpp"},
-                                  {"表.c", "表.c"}};
-  for (const auto& f : files) EXPECT_STREQ(f[1], ReduceSourceFileName(f[0]));
+// A number past 32 bits in a file name or a dump past the line is held to its limit.
+TEST(LogFormatTest, FileNumbersAndDumpsStayWithinTheirLimits) {
   EXPECT_EQ(2147483647, ReadLeadingNumber("99999999999.log"));
   // A byte needs 4 bytes of room: 512 less the text, less 3 per byte written.
   const struct {

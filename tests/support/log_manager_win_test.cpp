@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/log_manager.h"
@@ -29,22 +27,6 @@ TEST(LogManagerTest, EachRunStartsFileZeroAndTheEleventhDropsTheOldest) {
   }
 }
 
-TEST(LogManagerTest, WritesFromTheThresholdUpWithTagsAndBareFileNames) {
-  TempFolder folder;
-  CILogManager log;
-  log.SetupByName(folder.path().c_str(), "X", 10, "INFO");
-  log.Print(1, "below");
-  log.Print(2, "print %d", 2);
-  log.Log(6, "a.cpp", 1, "no tag for level 6");
-  log.Log(2, "app\\board\\P.cpp", 12, "hello");
-  log.LogFormat(5, "../icg.cpp", 99, "%d-%s", 5, "z");
-  log.LogSystemError(4, "f.cpp", 442, 0x2000FFFF);  // a code without a system text
-  log.Dump("abc", "\x00\x7F\xFF", 3);
-  EXPECT_EQ((Messages{"print 2", " INFO [P.cpp:12] hello", "FATAL [icg.cpp:99] 5-z",
-                      "ERROR [f.cpp:442] ", "abc 00 7F FF"}),
-            LogMessages(folder.Read("X0.log")));
-}
-
 TEST(LogManagerTest, LoggingLeavesTheLastErrorAndAFolderThatCannotBeOpenedDropsTheLine) {
   TempFolder folder;
   CILogManager log;
@@ -57,26 +39,6 @@ TEST(LogManagerTest, LoggingLeavesTheLastErrorAndAFolderThatCannotBeOpenedDropsT
     EXPECT_EQ(0xDEADBEEFu, GetLastError()) << where;
   }
   EXPECT_EQ(std::vector<std::string>{"X0.log"}, folder.Files());
-}
-
-TEST(LogManagerTest, LinesFromTwoThreadsNeverMix) {
-  TempFolder folder;
-  {
-    CILogManager log;
-    log.Setup(folder.path().c_str(), "X", 10, 0);
-    const auto writer = [&log](char c) {
-      for (int i = 0; i < 10000; ++i) log.Print(4, "%s", std::string(60, c).c_str());
-    };
-    std::thread a(writer, 'a');
-    std::thread b(writer, 'b');
-    a.join();
-    b.join();
-  }
-  const Messages lines = LogMessages(folder.Read("X0.log"));
-  EXPECT_EQ(10000, std::count(lines.begin(), lines.end(), std::string(60, 'a')));
-  EXPECT_EQ(10000, std::count(lines.begin(), lines.end(), std::string(60, 'b')));
-  EXPECT_EQ(20000u, lines.size());
-  EXPECT_EQ(1u, folder.Files().size()) << "the set was rotated more than once";
 }
 
 }  // namespace
