@@ -104,9 +104,10 @@ TEST(BoardSoak, NothingGrowsWhileAUserWorksTheBoardAt120FramesASecond) {
           << "no frames at " << now;
       const Sample& s =
           samples.emplace_back(Sample{now, gdi::Live(), CommittedPrivateBytes(), OpenHandles()});
-      std::printf("%6.1f s %9u frames %4d GDI objects %3d DCs %8lld KB %5lld handles\n",
+      std::printf("%6.1f s %9u frames %4d GDI objects %3d DCs %8lld KB %5lld handles  width %d\n",
                   now / 1000.0, frames, s.live.objects, s.live.dcs,
-                  static_cast<long long>(s.memory / 1024), static_cast<long long>(s.handles));
+                  static_cast<long long>(s.memory / 1024), static_cast<long long>(s.handles),
+                  static_cast<int>(g_board.parallax_width));
       if (!paused) board.Send(IDM_PAUSE);
       if (now >= run_ms) break;
     }

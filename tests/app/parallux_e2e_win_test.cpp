@@ -66,11 +66,12 @@ class ParalluxProcess {
     WaitForSingleObject(process_.hProcess, 10000);
   }
 
-  // Ends the program with `message`; its exit code, or -1 when it did not end in time.
+  // Ends the program with `message`; its exit code, or -1 when it did not end in time
+  // (saving 10 MB of settings takes seconds on a busy machine).
   int Close(UINT message, WPARAM wparam = 0) {
     PostMessageA(window_, message, wparam, 0);
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(process_.hProcess, 30000) == WAIT_OBJECT_0)
       GetExitCodeProcess(process_.hProcess, &code);
     return static_cast<int>(code);
   }
