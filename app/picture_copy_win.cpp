@@ -3,12 +3,12 @@
 #include "support/log_manager.h"
 
 void PictureCopy::Start(HWND window, CICG& canvas) {
+  started_ = GetTickCount();
   picture_ = canvas.CopyPicture();
   if (!picture_) {
     GiveUp(window, "the picture could not be copied", GetLastError());
     return;
   }
-  started_ = GetTickCount();
   Try(window);
 }
 
