@@ -7,6 +7,7 @@
 #include "app/board_rules.h"
 #include "app/board_window_win.h"
 #include "app/options_dialog_win.h"
+#include "app/picture_copy_win.h"
 #include "app/renderer_win.h"
 #include "app/resource.h"
 #include "app/settings_win.h"
@@ -21,6 +22,7 @@ constexpr std::size_t kTitleCapacity = 100;
 HINSTANCE g_instance = nullptr;
 char g_window_title[kTitleCapacity];
 char g_window_class[kTitleCapacity];
+PictureCopy g_copy;
 
 // Copies as much of `source` as fits, never half a double-byte character.
 void CopyCut(char* destination, std::size_t capacity, const char* source) {
@@ -55,7 +57,7 @@ bool RunCommand(HWND window, WORD command) {
       g_board.paused = !g_board.paused;
       break;
     case IDM_COPY:
-      if (g_board.canvas != nullptr) g_board.canvas->CopyToClipboard();
+      if (g_board.canvas != nullptr) g_copy.Start(window, *g_board.canvas);
       break;
     case IDM_VIEW_GUIDE:
       ShowGuide(g_board, !g_board.show_guide);
@@ -127,6 +129,7 @@ LRESULT CALLBACK BoardWndProc(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_CREATE:
       return SetupBoard(g_board, window) != 0 ? -1 : 0;
     case WM_DESTROY:
+      g_copy.Drop(window);
       TeardownBoard(g_board);
       SaveSettings(g_board);
       PostQuitMessage(0);
@@ -144,6 +147,10 @@ LRESULT CALLBACK BoardWndProc(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_COMMAND:
       if (RunCommand(window, LOWORD(wparam))) return 0;
       break;
+    case WM_TIMER:
+      if (wparam != PictureCopy::kTimerId) break;
+      g_copy.Retry(window);
+      return 0;
     case WM_INITMENU:
       UpdateMenu(reinterpret_cast<HMENU>(wparam));
       return 0;

@@ -5,6 +5,7 @@
 
 #include "support/bounded_string.h"
 #include "support/log_manager.h"
+#include "support/scoped_win.h"
 #include "support/sjis.h"
 
 SettingsPaths g_paths;
@@ -86,6 +87,14 @@ bool MakeSettingsPath(ModulePathGetter get_module_path) {
 
 void LoadSettings(BoardState& board) {
   const char* path = g_paths.settings_path;
+  // The profile functions read a file they cannot open as an empty one: the settings
+  // then stay at their defaults, and the log says why.
+  const ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+  if (const DWORD code = file.valid() ? ERROR_SUCCESS : GetLastError();
+      code != ERROR_SUCCESS && code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) {
+    TheLog().LogSystemError(4, kSourceFile, __LINE__, code);
+  }
   ReadString("BGI", board.background_file, sizeof board.background_file);
   board.reverse = GetPrivateProfileIntA(kSection, "REV", board.reverse ? 1 : 0, path) != 0;
   board.parallax_width =
@@ -131,8 +140,23 @@ void SaveSettings(const BoardState& board) {
     LogInvalidParameter(nullptr);
     return;
   }
+  // A read-only file is the user's word that it stays as it is (Windows refuses to
+  // replace one; Wine does not).
+  const DWORD attributes = GetFileAttributesA(g_paths.settings_path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    TheLog().LogSystemError(4, kSourceFile, __LINE__, ERROR_ACCESS_DENIED);
+    return;
+  }
   DeleteFileA(temporary);
-  CopyFileA(g_paths.settings_path, temporary, FALSE);
+  // A file that is there but cannot be read is not replaced: the keys of other programs
+  // in it would be lost.
+  if (!CopyFileA(g_paths.settings_path, temporary, FALSE)) {
+    const DWORD code = GetLastError();
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) {
+      TheLog().LogSystemError(4, kSourceFile, __LINE__, code);
+      return;
+    }
+  }
 
   char text[kTextCapacity];
   board.GetText(text);

@@ -83,8 +83,16 @@ class CICG {
   std::int32_t DrawBitmap(HBITMAP bitmap);
   // The caller owns the bitmap and deletes it with gdi::DeleteObject.
   static HBITMAP LoadBitmapFile(const char* path);
-  // The picture of the last whole frame onto the clipboard as CF_BITMAP.
+  // The picture of the last whole frame onto the clipboard as CF_BITMAP, trying a
+  // clipboard that another window holds for a moment (about 200 ms) before failing.
   std::int32_t CopyToClipboard();
+  // The same in two steps, for an owner that waits out a busy clipboard without
+  // blocking its thread: a copy of the last whole frame's picture (null when it cannot
+  // be made), and one attempt to hand it to the clipboard on behalf of `owner`, which
+  // takes the picture over on success and leaves the last error set otherwise.
+  enum class HandOver { kDone, kBusy, kFailed };
+  gdi::Bitmap CopyPicture();
+  static HandOver HandToClipboard(HWND owner, gdi::Bitmap& picture);
 
   // Drawing primitives on the current layer.
   int FillColor(const float rect[4], COLORREF color);

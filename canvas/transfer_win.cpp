@@ -15,14 +15,6 @@ namespace {
 constexpr int kClipboardAttempts = 10;
 constexpr DWORD kClipboardRetryMs = 20;
 
-bool OpenClipboardSoon(HWND owner) {
-  for (int attempt = 0; attempt < kClipboardAttempts; ++attempt) {
-    if (OpenClipboard(owner)) return true;
-    Sleep(kClipboardRetryMs);
-  }
-  return false;
-}
-
 }  // namespace
 
 BITMAPINFO PixelBufferInfo(std::int32_t width, std::int32_t height) {
@@ -92,31 +84,43 @@ HBITMAP CICG::LoadBitmapFile(const char* path) {
   return static_cast<HBITMAP>(gdi::Adopt(image));
 }
 
-std::int32_t CICG::CopyToClipboard() {
+gdi::Bitmap CICG::CopyPicture() {
+  // The frame thread composes into compose_dc under this lock; holding it here makes
+  // the copy one whole frame, never one caught halfway.
+  ScopedCriticalSection hold(&canvas_lock);
   gdi::Bitmap copy;
-  {
-    // The frame thread composes into compose_dc under this lock; holding it here makes
-    // the copy one whole frame, never one caught halfway.
-    ScopedCriticalSection hold(&canvas_lock);
-    gdi::MemoryDC memory(compose_dc.get());
-    if (!memory) return 0;
-    copy.reset(gdi::CreateBitmap(compose_dc, width, height));
-    if (!copy) return 0;
-    gdi::Selection target(memory.get(), copy.get());
-    if (!target) return 0;
-    if (!BitBlt(memory.get(), 0, 0, width, height, compose_dc, 0, 0, SRCCOPY)) return 0;
-    if (!target.restore()) return 0;
+  gdi::MemoryDC memory(compose_dc.get());
+  if (!memory) return copy;
+  copy.reset(gdi::CreateBitmap(compose_dc, width, height));
+  if (!copy) return copy;
+  gdi::Selection target(memory.get(), copy.get());
+  if (!target || !BitBlt(memory.get(), 0, 0, width, height, compose_dc, 0, 0, SRCCOPY) ||
+      !target.restore()) {
+    copy.reset();
   }
-  if (!OpenClipboardSoon(window)) return 0;
-  if (!EmptyClipboard()) {
+  return copy;
+}
+
+CICG::HandOver CICG::HandToClipboard(HWND owner, gdi::Bitmap& picture) {
+  if (!OpenClipboard(owner)) return HandOver::kBusy;
+  if (!EmptyClipboard() || SetClipboardData(CF_BITMAP, picture.get()) == nullptr) {
+    const DWORD code = GetLastError();
     CloseClipboard();
-    return 0;
-  }
-  if (SetClipboardData(CF_BITMAP, copy.get()) == nullptr) {
-    CloseClipboard();
-    return 0;
+    SetLastError(code);
+    return HandOver::kFailed;
   }
   // The clipboard owns the bitmap from here on.
-  gdi::Disown(copy.release());
-  return CloseClipboard() ? 1 : 0;
+  gdi::Disown(picture.release());
+  return CloseClipboard() ? HandOver::kDone : HandOver::kFailed;
+}
+
+std::int32_t CICG::CopyToClipboard() {
+  gdi::Bitmap picture = CopyPicture();
+  if (!picture) return 0;
+  for (int attempt = 0;; ++attempt) {
+    const HandOver result = HandToClipboard(window, picture);
+    if (result != HandOver::kBusy) return result == HandOver::kDone ? 1 : 0;
+    if (attempt + 1 == kClipboardAttempts) return 0;
+    Sleep(kClipboardRetryMs);
+  }
 }

@@ -1,9 +1,10 @@
 // A soak of the running board: the program's window, menu commands and dialogs in this
 // process, its frame thread driven far faster than the 15 frames a second it ships
 // with, for as long as asked (board_soak [--seconds N]). The views and the pause are
-// switched, the picture is copied and the dialogs are opened and closed over and over,
-// while the GDI objects and DCs the program holds, its memory and its handles are
-// sampled. It fails when any of them grows once the run has warmed up.
+// switched, the picture is copied, the options are changed and the dialogs are opened
+// and closed over and over, while the GDI objects and DCs the program holds, its memory
+// and its handles are sampled. It fails when any of them grows once the run has warmed
+// up.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "app/renderer_win.h"
@@ -102,16 +104,26 @@ TEST(BoardSoak, NothingGrowsWhileAUserWorksTheBoardAt120FramesASecond) {
           << "no frames at " << now;
       const Sample& s =
           samples.emplace_back(Sample{now, gdi::Live(), CommittedPrivateBytes(), OpenHandles()});
-      std::printf("%6.1f s %9u frames %4d GDI objects %3d DCs %8lld KB %5lld handles\n",
+      std::printf("%6.1f s %9u frames %4d GDI objects %3d DCs %8lld KB %5lld handles  width %d\n",
                   now / 1000.0, frames, s.live.objects, s.live.dcs,
-                  static_cast<long long>(s.memory / 1024), static_cast<long long>(s.handles));
+                  static_cast<long long>(s.memory / 1024), static_cast<long long>(s.handles),
+                  static_cast<int>(g_board.parallax_width));
       if (!paused) board.Send(IDM_PAUSE);
       if (now >= run_ms) break;
     }
     const WORD action = kActions[step % std::size(kActions)];
     if (action == IDM_OPTIONS || action == IDM_ABOUT || action == IDM_TEXT_INPUT) {
       HWND dialog = board.Open(action, nullptr);
-      if (dialog != nullptr) Press(dialog, IDCANCEL);
+      // Every other options dialog changes the width, the depth and the dots.
+      if (dialog != nullptr && action == IDM_OPTIONS && step / std::size(kActions) % 2 == 1) {
+        SetDlgItemTextA(dialog, IDC_PARALLAX_WIDTH, std::to_string(60 + step % 400).c_str());
+        SetDlgItemTextA(dialog, IDC_TEXT_DEPTH, std::to_string(step % 256).c_str());
+        CheckRadioButton(dialog, IDC_GREY_DOTS, IDC_COLOUR_DOTS,
+                         g_board.dot_mode == 1 ? IDC_COLOUR_DOTS : IDC_GREY_DOTS);
+        Press(dialog, IDOK);
+      } else if (dialog != nullptr) {
+        Press(dialog, IDCANCEL);
+      }
       EXPECT_TRUE(dialog != nullptr && WaitFor([&] { return !IsWindow(dialog); }))
           << "the dialog of command " << action << " did not open and close";
     } else {

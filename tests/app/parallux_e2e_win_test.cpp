@@ -1,6 +1,8 @@
 // Parallux.exe as a process of its own, in a folder of its own: it starts, ends with
 // code 0, keeps its settings from one run to the next, and its copy command hands
-// another process the picture. Everything else is tested in process.
+// another process the picture; it runs on every bad settings file and background
+// picture, and a kill at any moment of its end leaves a whole settings file. Everything
+// else is tested in process.
 //
 // On Wine menus cannot be read across processes; commands go to the main window as
 // WM_COMMAND, dialog fields are written with WM_SETTEXT and buttons pressed with
@@ -10,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -57,11 +61,17 @@ class ParalluxProcess {
 
   HWND window() const { return window_; }
 
-  // Ends the program with `message`; its exit code, or -1 when it did not end in time.
+  void Kill() const {
+    TerminateProcess(process_.hProcess, 99);
+    WaitForSingleObject(process_.hProcess, 10000);
+  }
+
+  // Ends the program with `message`; its exit code, or -1 when it did not end in time
+  // (saving 10 MB of settings takes seconds on a busy machine).
   int Close(UINT message, WPARAM wparam = 0) {
     PostMessageA(window_, message, wparam, 0);
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(process_.hProcess, 30000) == WAIT_OBJECT_0)
       GetExitCodeProcess(process_.hProcess, &code);
     return static_cast<int>(code);
   }
@@ -107,6 +117,186 @@ bool FarPlaneRepeatsWith(const std::vector<std::uint32_t>& p, int period) {
     if (at % 960 >= 1) neighbours += p[at] == p[at - 1];
   }
   return repeats == (960 - period) * 51 && neighbours < 959 * 51 / 20;
+}
+
+// The repeat distance of the far plane, 0 while the picture is no field of dots.
+int FarPlanePeriod(const std::vector<std::uint32_t>& picture) {
+  for (int period = 1; period <= 480; ++period) {
+    if (FarPlaneRepeatsWith(picture, period)) return period;
+  }
+  return 0;
+}
+
+// A black bitmap file whose header states `width` x `height` (negative: rows top-down) at
+// `bits` per pixel, holding `rows` rows of pixels.
+std::string BlackBitmap(int bits, int width, int height, int rows) {
+  const int colours = bits <= 8 ? 1 << bits : 0;
+  const int stride = (width * bits + 31) / 32 * 4;
+  const DWORD offset = 54 + colours * 4;
+  const BITMAPFILEHEADER file{0x4D42, offset + stride * std::abs(height), 0, 0, offset};
+  const BITMAPINFOHEADER info{sizeof info, width, height, 1, static_cast<WORD>(bits), BI_RGB, 0,
+                              0,           0,     0,      0};
+  return std::string(reinterpret_cast<const char*>(&file), 14) +
+         std::string(reinterpret_cast<const char*>(&info), 40) +
+         std::string(colours * 4 + stride * rows, '\0');
+}
+
+// Lines "J<n>=..." in section `section` up to `bytes` in all.
+std::string JunkKeys(const std::string& section, std::size_t bytes) {
+  std::string junk = "[";
+  junk.append(section).append("]\r\n");
+  for (int key = 0; junk.size() < bytes; ++key) {
+    junk.append("J").append(std::to_string(key)).append("=junk junk junk junk junk junk\r\n");
+  }
+  return junk;
+}
+
+enum class Block { kNone, kHeldOpen, kReadOnly };
+
+struct BadInput {
+  std::string name;
+  std::string settings;               // Parallux.ini
+  std::string picture_name, picture;  // a background picture beside it
+  Block block = Block::kNone;
+};
+
+// The committed corpus (tests/app/corpus/*.ini), then the cases too big or too regular
+// to commit.
+std::vector<BadInput> BadInputs() {
+  std::vector<BadInput> cases;
+  char own[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, own, sizeof own);
+  const std::string corpus =
+      std::string(own, std::strrchr(own, '\\') + 1) + PARALLUX_CORPUS_PATH "\\";
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((corpus + "*.ini").c_str(), &found);
+  for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+    std::ifstream file(corpus + found.cFileName, std::ios::binary);
+    cases.push_back({found.cFileName, {std::istreambuf_iterator<char>(file), {}}, "", ""});
+  }
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  cases.push_back({"10 MB of junk keys", JunkKeys("SETTINGS", 10 << 20) + "PWD=150\r\n", "", ""});
+  const std::string bgi = "[SETTINGS]\r\nBGI='b.bmp'\r\n";
+  for (const int bits : {1, 4, 8, 16, 24, 32}) {
+    for (const int height : {8, -8}) {
+      cases.push_back({std::to_string(bits) + " bpp " + (height < 0 ? "top-down" : "bottom-up"),
+                       bgi, "b.bmp", BlackBitmap(bits, 8, height, 8)});
+    }
+  }
+  cases.push_back({"1 x 1 bitmap", bgi, "b.bmp", BlackBitmap(24, 1, 1, 1)});
+  cases.push_back({"truncated bitmap", bgi, "b.bmp", BlackBitmap(24, 64, 64, 10)});
+  cases.push_back({"60000 x 60000 header", bgi, "b.bmp", BlackBitmap(24, 60000, 60000, 1)});
+  const std::string mine = "[SETTINGS]\r\nPWD=150\r\n";
+  cases.push_back({"settings file held open", mine, "", "", Block::kHeldOpen});
+  cases.push_back({"read-only settings file", mine, "", "", Block::kReadOnly});
+  return cases;
+}
+
+// A string value of the saved settings: at most `capacity` bytes, and never half a
+// double-byte character at the end.
+::testing::AssertionResult WholeText(const std::string& ini, const char* key, int capacity) {
+  char value[1024] = {};
+  const int length = static_cast<int>(
+      GetPrivateProfileStringA("SETTINGS", key, "", value, sizeof value, ini.c_str()));
+  int at = 0;
+  while (at < length) at += IsDBCSLeadByteEx(932, static_cast<BYTE>(value[at])) ? 2 : 1;
+  if (length <= capacity && at == length) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << key << " is '" << value << "', " << length << " bytes";
+}
+
+TEST(ParalluxProgram, RunsOnEveryBadInputHoldsItsValuesInRangeAndSavesThemOrLogsWhy) {
+  for (const BadInput& input : BadInputs()) {
+    SCOPED_TRACE(input.name);
+    TempFolder folder;
+    const std::string ini = folder.path() + "Parallux.ini";
+    folder.Create("Parallux.ini", input.settings);
+    if (!input.picture_name.empty()) folder.Create(input.picture_name, input.picture);
+    CreateDirectoryA((folder.path() + "pictures").c_str(), nullptr);
+    HANDLE held = input.block == Block::kHeldOpen ? CreateFileA(ini.c_str(), GENERIC_READ, 0,
+                                                                nullptr, OPEN_EXISTING, 0, nullptr)
+                                                  : INVALID_HANDLE_VALUE;
+    if (input.block == Block::kReadOnly) SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+    int period = 0;
+    {
+      ParalluxProcess program(folder.path());
+      ASSERT_NE(nullptr, program.window())
+          << "no main window; the log: " << folder.Read("Parallux0.log");
+      EXPECT_TRUE(WaitFor([&] { return (period = FarPlanePeriod(program.Copy())) != 0; }, 10000))
+          << "no field of dots came through the clipboard";
+      EXPECT_EQ(0, program.Close(WM_CLOSE));
+    }
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA((folder.path() + "pictures").c_str());
+    const std::string log = folder.Read("Parallux0.log");
+    if (input.block != Block::kNone) {
+      EXPECT_EQ(input.settings, folder.Read("Parallux.ini")) << "a blocked file is left alone";
+      // Held open, it can be neither read at the start nor replaced at the end.
+      const std::size_t entry = log.find("ERROR"), second = log.find("ERROR", entry + 1);
+      EXPECT_TRUE(entry != std::string::npos &&
+                  (second != std::string::npos) == (input.block == Block::kHeldOpen))
+          << "the log does not say why: " << log;
+      continue;
+    }
+    const auto key = [&](const char* name) {
+      return static_cast<int>(GetPrivateProfileIntA("SETTINGS", name, -1, ini.c_str()));
+    };
+    const int width = key("PWD"), depth = key("TDS"), dots = key("VDT"), reverse = key("REV");
+    EXPECT_TRUE(width >= 10 && width <= 480 && depth >= 0 && depth <= 255 &&
+                (dots == 1 || dots == 2) && (reverse == 0 || reverse == 1))
+        << "saved PWD " << width << " TDS " << depth << " VDT " << dots << " REV " << reverse;
+    // Reversed, the far plane's period is the smallest of the reversed period W.
+    const auto nearest = [](int w) { return w - w * 255 / 256 / 4; };
+    EXPECT_EQ(reverse != 0 ? nearest(nearest(width)) : width, period)
+        << "the picture is not made with the saved width: " << folder.Read("Parallux.ini");
+    EXPECT_TRUE(WholeText(ini, "TEXT", 40));
+    EXPECT_TRUE(WholeText(ini, "BGI", 255));
+    if (input.settings.size() > 1000000) {
+      EXPECT_GE(folder.Read("Parallux.ini").size(), input.settings.size()) << "junk keys were lost";
+    }
+  }
+}
+
+// Kill moments spread from the close message to well after the program would have
+// ended. Another program's large section makes every key's write long, so that some
+// kills land inside the save (the new file beside the old one is the sign of that).
+TEST(ParalluxProgram, KilledAtAnyMomentOfItsEndItLeavesTheWholeOldOrTheWholeNewSettings) {
+  const std::string old_settings = JunkKeys("OTHER", 1 << 20) + "[SETTINGS]\r\nPWD=150\r\n";
+  TempFolder folder;
+  // Killed `kill_after_ms` after the close, or, when negative, left to end: the time it took.
+  const auto run = [&](int kill_after_ms) {
+    folder.Create("Parallux.ini", old_settings);
+    DeleteFileA((folder.path() + "Parallux.ini.new").c_str());
+    ParalluxProcess program(folder.path());
+    EXPECT_NE(nullptr, program.window());
+    const DWORD closed = GetTickCount();
+    if (kill_after_ms < 0) {
+      EXPECT_EQ(0, program.Close(WM_CLOSE));
+      return static_cast<int>(GetTickCount() - closed);
+    }
+    PostMessageA(program.window(), WM_CLOSE, 0, 0);
+    Sleep(kill_after_ms);
+    program.Kill();
+    return kill_after_ms;
+  };
+  const int end_ms = run(-1);
+  const std::string new_settings = folder.Read("Parallux.ini");
+  ASSERT_EQ(0u, new_settings.find(JunkKeys("OTHER", 1 << 20))) << "the other keys were lost";
+  ASSERT_NE(std::string::npos, new_settings.find("TEXT=")) << "no new file was saved";
+  int before = 0, during = 0, after = 0;
+  constexpr int kRounds = 24;
+  for (int round = 0; round < kRounds; ++round) {
+    run(round * end_ms / (kRounds / 2));
+    const std::string saved = folder.Read("Parallux.ini");
+    ASSERT_TRUE(saved == old_settings || saved == new_settings)
+        << "round " << round << ": " << saved.size() << " bytes, neither old nor new";
+    const bool writing = folder.Read("Parallux.ini.new") != "<missing>";
+    ++(saved == new_settings ? after : writing ? during : before);
+  }
+  std::printf("killed within %d ms of the close: %d before the save, %d during, %d after\n",
+              2 * end_ms, before, during, after);
+  EXPECT_GT(before, 0);
+  EXPECT_GT(after, 0);
 }
 
 TEST(ParalluxProgram, AWidthSetInOneRunIsThePictureOfTheNextAndBothEndWithCodeZero) {

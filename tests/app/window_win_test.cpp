@@ -3,6 +3,7 @@
 // and closed; and a start whose setup fails.
 #include <gtest/gtest.h>
 
+#include "app/picture_copy_win.h"
 #include "app/renderer_win.h"
 #include "app/resource.h"
 #include "canvas/gdi_win.h"
@@ -75,6 +76,32 @@ TEST_F(BoardSession,
                             std::to_string(g_board.dot_mode))
         << c.width << " " << c.depth;
   }
+}
+
+// Another thread holds the clipboard, as Wine does for over a second after a dialog.
+TEST_F(BoardSession, ACopyWaitsOutABusyClipboardWithoutBlockingAndLogsWhenItGivesUp) {
+  for (const DWORD held_ms : {DWORD{1200}, PictureCopy::kGiveUpMs + 800}) {
+    ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
+    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+      OpenClipboard(nullptr);
+      SetEvent(opened);
+      Sleep(held_ms);
+      CloseClipboard();
+    });
+    WaitForSingleObject(opened, 10000);
+    const DWORD start = GetTickCount();
+    board_.Send(IDM_COPY);
+    EXPECT_LT(GetTickCount() - start, 50u) << "the command waited for the clipboard";
+    holder.join();
+    CloseHandle(opened);
+    EXPECT_EQ(held_ms < PictureCopy::kGiveUpMs,
+              WaitFor([] { return IsClipboardFormatAvailable(CF_BITMAP) != FALSE; }, 1000))
+        << "held for " << held_ms << " ms";
+  }
+  const std::string log = program_.Log();
+  EXPECT_NE(std::string::npos, log.find("CopyToClipboard : the clipboard stayed busy after 3"))
+      << log;
 }
 
 DWORD WINAPI RunBoardThread(LPVOID exit_code) {
