@@ -16,15 +16,9 @@ constexpr int kHeight = 3;
 
 // White where x == y (counted from the top line), black elsewhere: a picture read upside
 // down or with the wrong row length shows.
-std::vector<uint8_t> Diagonal() {
-  std::vector<uint8_t> rgb(kWidth * kHeight * 3, 0);
-  for (int y = 0; y < kHeight; ++y) std::memset(&rgb[(y * kWidth + y) * 3], 0xFF, 3);
-  return rgb;
-}
-
 std::string DiagonalBmp(int bits, bool top_down) {
   const int stride = (kWidth * bits + 31) / 32 * 4;
-  const int colours = bits < 16 ? 2 : 0;
+  const int colours = bits < 16 ? 2 : 0;  // black and white
   std::string pixels(stride * kHeight, '\0');
   for (int y = 0; y < kHeight; ++y) {
     char* row = &pixels[(top_down ? y : kHeight - 1 - y) * stride];
@@ -35,20 +29,22 @@ std::string DiagonalBmp(int bits, bool top_down) {
       row[bit / 8] = static_cast<char>(row[bit / 8] | 1 << (8 - bits - bit % 8));  // colour 1
     }
   }
-  const auto le = [](uint32_t v, int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += static_cast<char>(v >> (8 * i));
-    return s;
-  };
-  const uint32_t offset = 54 + 4 * colours;
-  return "BM" + le(offset + pixels.size(), 4) + le(0, 4) + le(offset, 4) + le(40, 4) +
-         le(kWidth, 4) + le(top_down ? -kHeight : kHeight, 4) + le(1, 2) + le(bits, 2) + le(0, 4) +
-         std::string(12, '\0') + le(colours, 4) + le(0, 4) +
-         std::string(colours > 0 ? "\0\0\0\0\xFF\xFF\xFF\0" : "", 4 * colours) + pixels;
+  const int offset = 54 + 4 * colours;
+  const int height = top_down ? -kHeight : kHeight;
+  std::string file = "BM" + std::string(offset - 2, '\0');
+  // Pixel offset, header size, width, height, planes and bits per pixel, colours.
+  const int fields[][2] = {{10, offset},         {14, 40},     {18, kWidth}, {22, height},
+                           {26, 1 | bits << 16}, {46, colours}};
+  for (const auto& [at, value] : fields) {
+    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(value >> 8 * i);
+  }
+  if (colours > 0) file.replace(58, 3, "\xFF\xFF\xFF");
+  return file + pixels;
 }
 
 TEST(ImageFileTest, ReadsWholePngAndBmpOfEveryDepthAndRefusesThemOneByteShort) {
-  std::vector<uint8_t> diagonal = Diagonal();
+  std::vector<uint8_t> diagonal(kWidth * kHeight * 3, 0);
+  for (int y = 0; y < kHeight; ++y) std::memset(&diagonal[(y * kWidth + y) * 3], 0xFF, 3);
   const PngBytes png = EncodePng({kWidth, kHeight, diagonal.data()});
   ASSERT_TRUE(png.data);
   std::vector<std::pair<std::string, std::string>> files = {
