@@ -41,7 +41,7 @@ std::string ChunkName(const uint8_t* type) {
 }
 
 std::string FindPngDamage(std::FILE* file) {
-  const std::string cut = "is cut short";
+  constexpr const char* cut = "is cut short";
   uint8_t buffer[1 << 16];
   if (std::fread(buffer, 1, sizeof kPngSignature, file) != sizeof kPngSignature) return cut;
   for (;;) {
