@@ -26,8 +26,8 @@ std::string Read(const fs::path& path) {
   return s.str();
 }
 
-std::vector<fs::path> Entries() {
-  std::vector<fs::path> names(fs::directory_iterator("still_e2e"), {});
+std::vector<fs::path> Entries(const std::string& folder) {
+  std::vector<fs::path> names(fs::directory_iterator(folder), {});
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -38,19 +38,20 @@ struct Outcome {
   std::string err;
 };
 
-// parallux-still with `args`, run in still_e2e.
-Outcome RunStill(const std::string& args) {
+// parallux-still with `args`, run in `folder`: a folder of each test's own, as CTest may
+// run the tests at the same time.
+Outcome RunStill(const std::string& folder, const std::string& args) {
   std::string program = "../" PARALLUX_STILL_PATH;
 #ifdef _WIN32
   std::replace(program.begin(), program.end(), '/', '\\');
 #endif
-  int code = std::system(
-      ("cd still_e2e && " + program + " " + args + " >../still_e2e.out 2>../still_e2e.err")
-          .c_str());
+  int code = std::system(("cd " + folder + " && " + program + " " + args + " >../" + folder +
+                          ".out 2>../" + folder + ".err")
+                             .c_str());
 #ifndef _WIN32
   code = WIFEXITED(code) ? WEXITSTATUS(code) : -1;
 #endif
-  return {code, Read("still_e2e.out"), Read("still_e2e.err")};
+  return {code, Read(folder + ".out"), Read(folder + ".err")};
 }
 
 // A refusal is one line that names the problem.
@@ -82,11 +83,11 @@ TEST(StillProgramTest, BadInputEndsWithCode2AFailedWriteWith1AndOnlySuccessLeave
       {"depth.png out.png --parallax-width 20 --guides", 0, ""},
   };
   for (const auto& run : runs) {
-    const std::vector<fs::path> before = Entries();
-    const Outcome outcome = RunStill(run.args);
+    const std::vector<fs::path> before = Entries("still_e2e");
+    const Outcome outcome = RunStill("still_e2e", run.args);
     EXPECT_EQ(run.code, outcome.code) << run.args << ": " << outcome.err;
     EXPECT_EQ("", outcome.out) << run.args;
-    EXPECT_EQ(before, Entries()) << run.args << ": files appeared or vanished";
+    EXPECT_EQ(before, Entries("still_e2e")) << run.args << ": files appeared or vanished";
     EXPECT_TRUE(run.code == 0 ? outcome.err.empty() : IsOneLineMentioning(outcome.err, run.mention))
         << run.args << ": " << outcome.err;
     int w = 0, h = 0, channels = 0;
@@ -104,14 +105,15 @@ TEST(StillProgramTest, EveryCorpusFileIsRefusedInOneLineAndLeavesNoFile) {
   int files = 0;
   for (const fs::directory_entry& entry : fs::directory_iterator(PARALLUX_STILL_CORPUS)) {
     const std::string name = entry.path().filename().string();
-    fs::remove_all("still_e2e");
-    fs::create_directories("still_e2e");
-    fs::copy_file(entry.path(), "still_e2e/" + name);
-    const Outcome outcome = RunStill(name + " out.png --parallax-width 1");
+    fs::remove_all("still_corpus");
+    fs::create_directories("still_corpus");
+    fs::copy_file(entry.path(), "still_corpus/" + name);
+    const Outcome outcome = RunStill("still_corpus", name + " out.png --parallax-width 1");
     EXPECT_EQ(2, outcome.code) << name << ": " << outcome.err;
     EXPECT_TRUE(outcome.out.empty() && IsOneLineMentioning(outcome.err, name))
         << name << ": " << outcome.out << outcome.err;
-    EXPECT_EQ(std::vector<fs::path>{"still_e2e/" + name}, Entries()) << name << ": files appeared";
+    EXPECT_EQ(std::vector<fs::path>{"still_corpus/" + name}, Entries("still_corpus"))
+        << name << ": files appeared";
     ++files;
   }
   EXPECT_LE(20, files) << "the corpus was not found";
