@@ -1,8 +1,11 @@
 #include "still/image_file.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <new>
+
+#include "still/image_integrity.h"
 
 // The one translation unit that holds stb's code. Only the two formats the program
 // reads are compiled in: fewer decoders, less code that sees untrusted files.
@@ -60,9 +63,17 @@ bool ImageFile::Open(const std::string& path, ImageError* error) {
         Quoted(path) + " is not a PNG or BMP image that can be read (" + Reason() + ")";
     return false;
   }
+  // stb gives a top-down BMP's height as its header holds it, negative; its decoder
+  // then reads the same rows.
+  if (h < 0 && h != INT_MIN) h = -h;
   if (w < 1 || h < 1 || w > kMaxImageSide || h > kMaxImageSide) {
     error->message = Quoted(path) + " is " + std::to_string(w) + " x " + std::to_string(h) +
                      " pixels; at most " + std::to_string(kMaxImageSide) + " a side is accepted";
+    return false;
+  }
+  const std::string damage = FindImageDamage(file_);
+  if (!damage.empty()) {
+    error->message = Quoted(path) + " " + damage;
     return false;
   }
   width_ = w;

@@ -7,8 +7,10 @@
 //
 // Any thread may log at any time: Write holds the lock from the test for an open file to
 // the end of the file write, so lines never mix and a rotation happens once. Setup,
-// SetLimits and Close take no lock; call them only while no other thread logs. Every
-// operation leaves the calling thread's last error as it found it.
+// SetLimits, Open and Close hold it too, so another thread may start a new file 0
+// between two lines and lose none. When file 0 cannot be opened the line is dropped, and
+// later lines try to open file 0 again without rotating the set again. Every operation
+// leaves the calling thread's last error as it found it.
 #pragma once
 
 #include <windows.h>
@@ -58,6 +60,8 @@ class CILogManager {
   std::int32_t level_threshold;  // a level below it writes nothing
 
  private:
+  // The set was rotated for a file 0 that could not be opened: the next try only opens.
+  bool set_rotated_ = false;
   // Whether a tagged form writes at `level`: from the threshold up, and only 1 to 5.
   bool TaggedLevelPasses(std::int32_t level) const;
   // What Dump and Dump2 both do; neither calls the other, so an override of one leaves

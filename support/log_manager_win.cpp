@@ -92,7 +92,9 @@ void CILogManager::SetupByName(const char* folder, const char* base, std::int32_
 void CILogManager::Setup(const char* folder, const char* base, std::int32_t count,
                          std::int32_t level) {
   PreservedLastError keep_error;
+  ScopedCriticalSection hold(&log_lock);
   if (file_handle.valid()) Close();
+  set_rotated_ = false;
   CopyCut(log_folder, sizeof log_folder, folder);
   CopyCut(log_base, sizeof log_base, base);
   if (count >= 0) file_count = count;
@@ -105,7 +107,9 @@ void CILogManager::SetLimitsByName(std::int32_t count, const char* level_name) {
 
 void CILogManager::SetLimits(std::int32_t count, std::int32_t level) {
   PreservedLastError keep_error;
+  ScopedCriticalSection hold(&log_lock);
   if (file_handle.valid()) Close();
+  set_rotated_ = false;
   if (count >= 0) file_count = count;
   level_threshold = level;
 }
@@ -114,16 +118,23 @@ DWORD CILogManager::Open() {
   // The code is returned, not left in GetLastError: failed deletes and renames of files
   // that do not exist yet must not change the caller's last error either.
   PreservedLastError keep_error;
+  ScopedCriticalSection hold(&log_lock);
+  const bool rotated = set_rotated_;
   if (file_handle.valid()) Close();
   if (file_count <= 0) return 0;
 
   char path[kPathCapacity];
-  if (FormatNumberedPath(path, log_folder, log_base, file_count - 1)) DeleteFileA(path);
-  for (std::int32_t n = file_count - 2; n >= 0; --n) {
-    char to[kPathCapacity];
-    if (FormatNumberedPath(path, log_folder, log_base, n) &&
-        FormatNumberedPath(to, log_folder, log_base, n + 1)) {
-      MoveFileA(path, to);
+  // Once per opening, however many tries it takes: while file 0 stays blocked (held by
+  // a program that shares neither writing nor deleting), each dropped line would
+  // otherwise push one more old file out of the set.
+  if (!rotated) {
+    if (FormatNumberedPath(path, log_folder, log_base, file_count - 1)) DeleteFileA(path);
+    for (std::int32_t n = file_count - 2; n >= 0; --n) {
+      char to[kPathCapacity];
+      if (FormatNumberedPath(path, log_folder, log_base, n) &&
+          FormatNumberedPath(to, log_folder, log_base, n + 1)) {
+        MoveFileA(path, to);
+      }
     }
   }
 
@@ -134,14 +145,21 @@ DWORD CILogManager::Open() {
   std::memcpy(log_path, path, sizeof log_path);
   HANDLE handle = CreateFileA(log_path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return GetLastError();
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    set_rotated_ = true;
+    return code;
+  }
   file_handle.reset(handle);
+  set_rotated_ = false;
   SetFilePointer(handle, 0, nullptr, FILE_END);
   return 0;
 }
 
 void CILogManager::Close() {
   PreservedLastError keep_error;
+  ScopedCriticalSection hold(&log_lock);
+  set_rotated_ = false;
   if (!file_handle.valid()) return;
   FlushFileBuffers(file_handle.get());
   file_handle.reset(INVALID_HANDLE_VALUE);

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/log_manager.h"
+#include "support/scoped_win.h"
 #include "tests/support/temp_folder_win.h"
 
 namespace {
@@ -39,6 +44,101 @@ TEST(LogManagerTest, LoggingLeavesTheLastErrorAndAFolderThatCannotBeOpenedDropsT
     EXPECT_EQ(0xDEADBEEFu, GetLastError()) << where;
   }
   EXPECT_EQ(std::vector<std::string>{"X0.log"}, folder.Files());
+}
+
+// While a fault lasts a line may be dropped, but no old file may go, each line written
+// is whole, and the first line after the fault is written. The lines are many, so that
+// a set rotated once per dropped line would push the old files out.
+TEST(LogManagerTest, FaultsDropOnlyTheLinesTheyBlockAndNoOldLine) {
+  const struct {
+    const char* fault;
+    DWORD holder_share;  // of another program's handle on file 0; 0 for none
+    bool held_lines_written;
+  } cases[] = {
+      {"file 0 held without write or delete sharing", FILE_SHARE_READ, false},
+      {"file 0 held without delete sharing: its rename fails", FILE_SHARE_READ | FILE_SHARE_WRITE,
+       true},
+      // Windows lets a program write in a folder with the attribute; so must the log.
+      {"a read-only folder", 0, true},
+  };
+  for (const auto& c : cases) {
+    TempFolder folder;
+    std::map<std::string, int> expected = {{"after", 1}};
+    for (const std::string n : {"0", "1", "2", "3"}) {
+      folder.Create("X" + n + ".log", "2024/01/01 00:00:00.000 old " + n + "\r\n");
+      expected["old " + n] = 1;
+    }
+    ScopedHandle holder(c.holder_share == 0
+                            ? INVALID_HANDLE_VALUE
+                            : CreateFileA((folder.path() + "X0.log").c_str(), GENERIC_READ,
+                                          c.holder_share, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (c.holder_share == 0) SetFileAttributesA(folder.path().c_str(), FILE_ATTRIBUTE_READONLY);
+    {
+      CILogManager log;
+      log.Setup(folder.path().c_str(), "X", 10, 0);
+      for (int i = 0; i < 12; ++i) {
+        log.Print(4, "held %d", i);
+        if (c.held_lines_written) expected["held " + std::to_string(i)] = 1;
+      }
+      holder.reset(INVALID_HANDLE_VALUE);
+      SetFileAttributesA(folder.path().c_str(), FILE_ATTRIBUTE_DIRECTORY);
+      log.Print(4, "after");
+    }
+    std::map<std::string, int> seen;
+    for (const std::string& name : folder.Files()) {
+      for (const std::string& message : LogMessages(folder.Read(name))) ++seen[message];
+    }
+    EXPECT_EQ(expected, seen) << c.fault;
+  }
+}
+
+// Line i of a thread that writes c's; 70 bytes, so that a torn line shows.
+std::string ThreadLine(char c, int i) {
+  char line[80];
+  std::snprintf(line, sizeof line, "%c %05d %s", c, i, std::string(62, c).c_str());
+  return line;
+}
+
+// Up to nine rotations while two threads write: every line of each thread, whole and
+// in order, through the files from the oldest to file 0.
+TEST(LogManagerTest, TwoThreadsLoseNoLineAcrossRotations) {
+  TempFolder folder;
+  int rotations = 0;
+  {
+    CILogManager log;
+    log.Setup(folder.path().c_str(), "X", 10, 0);
+    std::atomic<int> lines{0};
+    const auto writer = [&log, &lines](char c) {
+      for (int i = 0; i < 10000; ++i, ++lines) log.Print(4, "%s", ThreadLine(c, i).c_str());
+    };
+    std::thread a(writer, 'a');
+    std::thread b(writer, 'b');
+    // At least 1500 lines apart, and so at least 1498 lines in each file: of the lines
+    // counted after a rotation, only the two being counted as it came were written
+    // before. None late, when the last lines might be written before it.
+    for (int last = 0; rotations < 9; ++rotations) {
+      while (lines < last + 1500) std::this_thread::yield();
+      if (lines > 15000) break;
+      log.SetLimits(10, 0);
+      last = lines;
+    }
+    a.join();
+    b.join();
+  }
+  EXPECT_LT(0, rotations);
+  EXPECT_EQ(rotations + 1u, folder.Files().size()) << "not one file per rotation";
+  // Each line must be the next of its thread, whole; the first that is not stops the count.
+  int next[2] = {0, 0};
+  for (int n = rotations; n >= 0; --n) {
+    const std::string number = std::to_string(n);
+    for (const std::string& line : LogMessages(folder.Read("X" + number + ".log"))) {
+      const int t = line[0] == 'b';
+      if (next[t] >= 0) next[t] = line == ThreadLine(line[0], next[t]) ? next[t] + 1 : -next[t] - 1;
+    }
+  }
+  EXPECT_EQ(10000, next[0]) << "of thread a's lines, whole and in order (negative: then a bad one)";
+  EXPECT_EQ(10000, next[1]) << "of thread b's lines, whole and in order (negative: then a bad one)";
 }
 
 }  // namespace

@@ -1,0 +1,110 @@
+#include "still/image_integrity.h"
+
+#include <array>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+uint32_t BigEndian32(const uint8_t* p) {
+  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+uint32_t LittleEndian32(const uint8_t* p) {
+  return uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+}
+uint32_t LittleEndian16(const uint8_t* p) { return uint32_t{p[1]} << 8 | p[0]; }
+
+uint32_t CrcUpdate(uint32_t crc, const uint8_t* bytes, size_t size) {
+  static const std::array<uint32_t, 256> table = [] {
+    std::array<uint32_t, 256> t{};
+    for (uint32_t n = 0; n < 256; ++n) {
+      uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[n] = c;
+    }
+    return t;
+  }();
+  for (size_t i = 0; i < size; ++i) crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+  return crc;
+}
+
+// A chunk type as the message shows it; damaged bytes must not reach the terminal.
+std::string ChunkName(const uint8_t* type) {
+  std::string name;
+  for (int i = 0; i < 4; ++i) {
+    const bool letter = (type[i] >= 'A' && type[i] <= 'Z') || (type[i] >= 'a' && type[i] <= 'z');
+    name += letter ? static_cast<char>(type[i]) : '?';
+  }
+  return name;
+}
+
+std::string FindPngDamage(std::FILE* file) {
+  constexpr const char* cut = "is cut short";
+  uint8_t buffer[1 << 16];
+  if (std::fread(buffer, 1, sizeof kPngSignature, file) != sizeof kPngSignature) return cut;
+  for (;;) {
+    uint8_t head[8];
+    if (std::fread(head, 1, sizeof head, file) != sizeof head) return cut;
+    const uint32_t length = BigEndian32(head);
+    if (length > 0x7FFFFFFFu) return "has a " + ChunkName(head + 4) + " chunk of impossible length";
+    uint32_t crc = CrcUpdate(0xFFFFFFFFu, head + 4, 4);
+    for (uint32_t left = length; left > 0;) {
+      const size_t want = left < sizeof buffer ? left : sizeof buffer;
+      if (std::fread(buffer, 1, want, file) != want) return cut;
+      crc = CrcUpdate(crc, buffer, want);
+      left -= static_cast<uint32_t>(want);
+    }
+    uint8_t stored[4];
+    if (std::fread(stored, 1, sizeof stored, file) != sizeof stored) return cut;
+    if ((crc ^ 0xFFFFFFFFu) != BigEndian32(stored)) {
+      return "has a damaged " + ChunkName(head + 4) + " chunk (its checksum is wrong)";
+    }
+    if (std::memcmp(head + 4, "IEND", 4) == 0) return "";
+  }
+}
+
+// The header fields are where stb_image reads them; a header it would refuse is left to
+// it. The pixel rows start at the header's offset, each padded to 4 bytes.
+std::string FindBmpDamage(std::FILE* file) {
+  uint8_t head[30];
+  if (std::fread(head, 1, sizeof head, file) != sizeof head) return "is cut short";
+  const uint64_t offset = LittleEndian32(head + 10);
+  const bool core = LittleEndian32(head + 14) == 12;  // the 12-byte header of 16-bit sizes
+  const uint64_t width = core ? LittleEndian16(head + 18) : LittleEndian32(head + 18);
+  const uint32_t height_bits = core ? LittleEndian16(head + 20) : LittleEndian32(head + 22);
+  const uint32_t bits = LittleEndian16(head + (core ? 24 : 28));
+  if (width == 0 || bits == 0 || bits > 32) return "";
+  // Negative heights store the rows top-down; the count is the same.
+  const uint64_t rows =
+      core || (height_bits & 0x80000000u) == 0 ? height_bits : uint64_t{0x100000000u} - height_bits;
+  const uint64_t row_bytes = (width * bits + 31) / 32 * 4;
+  const uint64_t needed = offset + rows * row_bytes;
+  if (needed == 0) return "";
+  if (needed > LONG_MAX || std::fseek(file, static_cast<long>(needed - 1), SEEK_SET) != 0 ||
+      std::fgetc(file) == EOF) {
+    return "is cut short: its header promises " + std::to_string(needed) + " bytes";
+  }
+  return "";
+}
+
+}  // namespace
+
+uint32_t PngCrc(const uint8_t* bytes, size_t size) {
+  return CrcUpdate(0xFFFFFFFFu, bytes, size) ^ 0xFFFFFFFFu;
+}
+
+std::string FindImageDamage(std::FILE* file) {
+  uint8_t magic[sizeof kPngSignature] = {};
+  const size_t got = std::fread(magic, 1, sizeof magic, file);
+  std::string damage;
+  if (std::fseek(file, 0, SEEK_SET) != 0) return "cannot be read again from its start";
+  if (got == sizeof magic && std::memcmp(magic, kPngSignature, sizeof magic) == 0) {
+    damage = FindPngDamage(file);
+  } else if (got >= 2 && magic[0] == 'B' && magic[1] == 'M') {
+    damage = FindBmpDamage(file);
+  }
+  if (std::fseek(file, 0, SEEK_SET) != 0) return "cannot be read again from its start";
+  return damage;
+}
