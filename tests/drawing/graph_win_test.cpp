@@ -1,5 +1,5 @@
-// The graph canvas: a broken line and the labels read back from their layers, refused
-// settings, and the objects it leaves behind.
+// The graph canvas: a broken line and the labels read back from their layers, and the
+// objects it leaves behind.
 #include "drawing/graph_win.h"
 
 #include <atomic>
@@ -71,20 +71,6 @@ TEST_F(GraphTest, LabelsAreWhiteOnTheKeyColourWithNothingInBetween) {
   }
   EXPECT_GT(white, 0);
   EXPECT_EQ(0, other);
-}
-
-// The reasons are the graph arithmetic's; here: logged, and nothing changed.
-TEST_F(GraphTest, UnsoundSettingsAreRefusedLoggedAndLeaveTheChartAsItWas) {
-  LogCapture log;
-  EXPECT_FALSE(graph_.SetXAxis({-5, 5, 0, 1, 0}));
-  EXPECT_FALSE(graph_.SetDataRect({1, 2, 1, -2}));
-  EXPECT_EQ(0, graph_.MapX(kNaN));
-  EXPECT_EQ((std::vector<std::string>{"CICGGraph::SetXAxis : a grid step is not positive",
-                                      "CICGGraph::SetDataRect : the data rectangle is empty",
-                                      "MapX : x is not a number"}),
-            log.Lines());
-  EXPECT_EQ(0.5f, graph_.GetXAxis().minor_step);
-  EXPECT_EQ(490, graph_.MapX(0)) << "the mapping is the one set before";
 }
 
 TEST(GraphLifetimeTest, FramesLeaveNoGdiObjectAndDestructionStopsTheFrameThreadFirst) {
