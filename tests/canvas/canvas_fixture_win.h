@@ -126,9 +126,6 @@ inline void FillLayer(CICG& canvas, std::int32_t number, std::uint32_t pixel) {
 constexpr std::uint32_t Pixel(int red, int green, int blue) {
   return static_cast<std::uint32_t>(red << 16 | green << 8 | blue);
 }
-constexpr std::uint32_t PixelOf(COLORREF color) {
-  return Pixel(GetRValue(color), GetGValue(color), GetBValue(color));
-}
 
 // A canvas-sized bottom-up buffer addressed from the top-left, as GDI draws.
 struct Picture {

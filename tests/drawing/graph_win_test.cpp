@@ -31,11 +31,10 @@ class GraphTest : public ::testing::Test {
     ASSERT_TRUE(graph_.SetXAxis({-5, 5, 0, 1, 0.5f}));
     ASSERT_TRUE(graph_.SetYAxis({-2, 2, 0, 1, 0.5f}));
   }
-  Picture Frame(std::int32_t layer) {
-    EXPECT_EQ(1, graph_.DrawFrame());
-    return Picture{ReadLayer(graph_, layer)};
+  std::uint32_t Key() const {
+    const COLORREF key = graph_.key_color;
+    return Pixel(GetRValue(key), GetGValue(key), GetBValue(key));
   }
-  std::uint32_t Key() const { return PixelOf(graph_.key_color); }
 
   TestWindow window_;
   CICGGraph graph_{window_.get()};
@@ -55,7 +54,8 @@ TEST_F(GraphTest, ANaNPointBreaksALineWithoutALogEntry) {
 
 // Antialiased text would leave colours between white and the key: fringes of magenta.
 TEST_F(GraphTest, LabelsAreWhiteOnTheKeyColourWithNothingInBetween) {
-  const Picture labels = Frame(graph_.GetLabelLayer());
+  ASSERT_EQ(1, graph_.DrawFrame());
+  const Picture labels{ReadLayer(graph_, graph_.GetLabelLayer())};
   char text[graph_math::kLabelCapacity];
   SIZE size{-1, -1};
   ASSERT_TRUE(graph_.FormatLabel(2.0f, text, &size));
