@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -12,7 +13,6 @@
 #include "app/board_state_win.h"
 #include "app/board_window_win.h"
 #include "app/settings_win.h"
-#include "support/log_manager.h"
 #include "tests/canvas/canvas_fixture_win.h"
 
 namespace board_test {
@@ -65,33 +65,20 @@ inline void Press(HWND dialog, int id) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
 }
 
-class ProgramFolder {
+class ProgramFolder : public canvas_test::LogCapture {
  public:
-  ProgramFolder() {
+  ProgramFolder() : LogCapture("Parallux") {
     ResetBoard(g_board);
-    FakeModule() = folder_.path() + "Parallux.exe";
-    TheLog().Setup(folder_.path().c_str(), "Parallux", 10, 0);
+    FakeModule() = Path("Parallux.exe");
   }
-  ~ProgramFolder() {
-    TheLog().Close();
-    ResetBoard(g_board);
-  }
+  ~ProgramFolder() { ResetBoard(g_board); }
   ProgramFolder(const ProgramFolder&) = delete;
   ProgramFolder& operator=(const ProgramFolder&) = delete;
 
-  const TempFolder& folder() const { return folder_; }
-  std::string Path(const std::string& name) const { return folder_.path() + name; }
-  void WriteSettings(const std::string& content) const { folder_.Create("Parallux.ini", content); }
-  // The log so far, time stamps included.
-  std::string Log() const {
-    TheLog().Close();
-    return folder_.Read("Parallux0.log");
-  }
+  std::string Path(const std::string& name) const { return folder().path() + name; }
+  void WriteSettings(const std::string& content) const { folder().Create("Parallux.ini", content); }
   // The settings part of the program's start, with this folder as the program's.
   void Start() const { StartSettings(g_board, &FakeModulePath); }
-
- private:
-  TempFolder folder_;
 };
 
 // The program on a thread of its own, as its first thread runs it; the caller plays
@@ -132,21 +119,18 @@ class RunningBoard {
   std::thread thread_;
 };
 
-// A background picture of the board's size: black, with a white rectangle over columns
-// 100 to 299 and lines 120 to 219.
-inline std::string SquareBitmap() {
-  const BITMAPFILEHEADER file{0x4D42, 54 + 960 * 320 * 3, 0, 0, 54};
-  const BITMAPINFOHEADER info{sizeof info, 960, 320, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  std::string bits(960 * 320 * 3, '\0');
-  for (int row = 100; row < 200; ++row) bits.replace((row * 960 + 100) * 3, 600, 600, '\xFF');
+// A black bitmap file whose header states `width` x `height` (negative: rows top-down) at
+// `bits` per pixel, holding `rows` rows of pixels.
+inline std::string BlackBitmap(int bits, int width, int height, int rows) {
+  const int colours = bits <= 8 ? 1 << bits : 0;
+  const int stride = (width * bits + 31) / 32 * 4;
+  const DWORD offset = 54 + colours * 4;
+  const BITMAPFILEHEADER file{0x4D42, offset + stride * std::abs(height), 0, 0, offset};
+  const BITMAPINFOHEADER info{sizeof info, width, height, 1, static_cast<WORD>(bits), BI_RGB, 0,
+                              0,           0,     0,      0};
   return std::string(reinterpret_cast<const char*>(&file), 14) +
-         std::string(reinterpret_cast<const char*>(&info), 40) + bits;
-}
-
-inline std::string Text(const BoardState& b) {
-  char text[kTextCapacity];
-  b.GetText(text);
-  return text;
+         std::string(reinterpret_cast<const char*>(&info), 40) +
+         std::string(colours * 4 + stride * rows, '\0');
 }
 
 }  // namespace board_test

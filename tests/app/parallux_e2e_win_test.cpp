@@ -13,7 +13,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -23,6 +22,7 @@
 
 namespace {
 
+using board_test::BlackBitmap;
 using board_test::WaitFor;
 
 class ParalluxProcess {
@@ -125,20 +125,6 @@ int FarPlanePeriod(const std::vector<std::uint32_t>& picture) {
     if (FarPlaneRepeatsWith(picture, period)) return period;
   }
   return 0;
-}
-
-// A black bitmap file whose header states `width` x `height` (negative: rows top-down) at
-// `bits` per pixel, holding `rows` rows of pixels.
-std::string BlackBitmap(int bits, int width, int height, int rows) {
-  const int colours = bits <= 8 ? 1 << bits : 0;
-  const int stride = (width * bits + 31) / 32 * 4;
-  const DWORD offset = 54 + colours * 4;
-  const BITMAPFILEHEADER file{0x4D42, offset + stride * std::abs(height), 0, 0, offset};
-  const BITMAPINFOHEADER info{sizeof info, width, height, 1, static_cast<WORD>(bits), BI_RGB, 0,
-                              0,           0,     0,      0};
-  return std::string(reinterpret_cast<const char*>(&file), 14) +
-         std::string(reinterpret_cast<const char*>(&info), 40) +
-         std::string(colours * 4 + stride * rows, '\0');
 }
 
 // Lines "J<n>=..." in section `section` up to `bytes` in all.

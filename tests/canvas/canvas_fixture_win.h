@@ -50,23 +50,27 @@ class TestWindow {
   HWND handle_;
 };
 
-// The program's one log manager writes into a folder of this object's for its lifetime.
+// The program's one log manager writes `name`0.log into a folder of this object's for
+// its lifetime.
 class LogCapture {
  public:
-  LogCapture() { TheLog().Setup(folder_.path().c_str(), "canvas", 10, 0); }
+  explicit LogCapture(const std::string& name = "canvas") : name_(name) {
+    TheLog().Setup(folder_.path().c_str(), name.c_str(), 10, 0);
+  }
   ~LogCapture() { TheLog().Close(); }
   LogCapture(const LogCapture&) = delete;
   LogCapture& operator=(const LogCapture&) = delete;
 
+  const TempFolder& folder() const { return folder_; }
   // Every message written so far; the empty lines after system texts are left out.
-  std::vector<std::string> Lines() {
+  std::vector<std::string> Lines() const {
     TheLog().Close();
-    std::vector<std::string> lines = LogMessages(folder_.Read("canvas0.log"));
+    std::vector<std::string> lines = LogMessages(folder_.Read(name_ + "0.log"));
     std::erase(lines, std::string());
     return lines;
   }
   // How many lines contain `text`.
-  int Count(const std::string& text) {
+  int Count(const std::string& text) const {
     int n = 0;
     for (const std::string& line : Lines()) n += line.find(text) != std::string::npos ? 1 : 0;
     return n;
@@ -74,6 +78,7 @@ class LogCapture {
 
  private:
   TempFolder folder_;
+  std::string name_;
 };
 
 inline bool WaitFor(const auto& condition, DWORD timeout_ms = 5000) {
@@ -120,9 +125,6 @@ inline void FillLayer(CICG& canvas, std::int32_t number, std::uint32_t pixel) {
 // A buffer pixel: red in bits 16-23, blue in 0-7 (a GDI colour has them the other way).
 constexpr std::uint32_t Pixel(int red, int green, int blue) {
   return static_cast<std::uint32_t>(red << 16 | green << 8 | blue);
-}
-constexpr std::uint32_t PixelOf(COLORREF color) {
-  return Pixel(GetRValue(color), GetGValue(color), GetBValue(color));
 }
 
 // A canvas-sized bottom-up buffer addressed from the top-left, as GDI draws.

@@ -84,23 +84,6 @@ TEST(CanvasConstructionTest, DestructionReleasesEverythingAndGoesOnPastAFailedSt
   EXPECT_EQ(1, log.Count("ERROR [icg:643] "));
 }
 
-// What the canvas is handed it owns: a selection deletes the object it replaces.
-TEST(CanvasConstructionTest, SelectionsDeleteWhatTheyReplaceAndFillsSelectNothing) {
-  TestWindow window;
-  CICG canvas(window.get());
-  const gdi::LiveCounts start = gdi::Live();
-  ASSERT_EQ(1, canvas.SetBrushColor(RGB(1, 0, 0)));
-  ASSERT_EQ(1, canvas.SetBrushColor(RGB(2, 0, 0)));
-  ASSERT_EQ(1, canvas.SelectGdiObject(gdi::CreatePen(PS_SOLID, 2, RGB(3, 0, 0))));
-  ASSERT_EQ(1, canvas.SelectGdiObject(gdi::CreatePen(PS_SOLID, 2, RGB(4, 0, 0))));
-  EXPECT_EQ(start.objects + 2, gdi::Live().objects) << "one brush and one pen";
-  const HGDIOBJ brush = GetCurrentObject(canvas.draw_dc, OBJ_BRUSH);
-  ASSERT_NE(0, canvas.FillColorRect(RECT{0, 0, 5, 5}, RGB(1, 1, 1)));
-  ASSERT_NE(0, canvas.ClearCanvas());
-  EXPECT_EQ(brush, GetCurrentObject(canvas.draw_dc, OBJ_BRUSH));
-  EXPECT_EQ(start.objects + 2, gdi::Live().objects) << "each fill's brush is deleted after use";
-}
-
 // Floats from a caller's arithmetic: NaN and values beyond int stand at GDI's limit, where
 // a plain conversion gives INT_MIN on x86 (a fill to 1e30 would draw nothing).
 TEST(CanvasConstructionTest, FillsAndPenPositionsClampWhatIntCannotHold) {

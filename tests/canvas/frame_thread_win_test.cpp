@@ -202,8 +202,14 @@ TEST(FrameThreadTest, AThousandCanvasesLeaveNoGdiObjectBehind) {
     CICG canvas(window.get());
     ASSERT_EQ(2, canvas.CreateLayer(Description(icg_mode::kAlphaBlend, 0, 60)));
     ASSERT_EQ(3, canvas.CreateLayer(Description(icg_mode::kTransparent, 0x00FF00FF)));
+    // What the canvas is handed it owns: each selection deletes the object it replaces,
+    // and each fill deletes its own brush.
     canvas.FillCanvas(RGB(cycle & 0xFF, 0, 0));
+    canvas.FillColorRect(RECT{0, 0, 5, 5}, RGB(1, 1, 1));
     canvas.SetBrushColor(RGB(0, cycle & 0xFF, 0));
+    canvas.SetBrushColor(RGB(0, 0, cycle & 0xFF));
+    canvas.SelectGdiObject(gdi::CreatePen(PS_SOLID, 2, RGB(3, 0, 0)));
+    canvas.SelectGdiObject(gdi::CreatePen(PS_SOLID, 2, RGB(4, 0, 0)));
     ASSERT_EQ(1, canvas.DrawFrame()) << "cycle " << cycle;
     ASSERT_EQ(1, canvas.CopyToClipboard()) << "cycle " << cycle;
   }

@@ -10,9 +10,7 @@
 
 namespace {
 
-using graph_math::GridAxis;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
 TEST(GraphMathTest, DataMapsOntoThePlotAreaAndBeyondGdiToItsLimit) {
   const graph_math::PlotArea area{40, 20, 940, 300};
@@ -48,31 +46,6 @@ TEST(GraphMathTest, GridLinesAreTheMultiplesOfTheStepWithinTheRange) {
   }
   const graph_math::GridSpan tenths = graph_math::GridLines(0, 1, 0, 0.1f);
   EXPECT_EQ(11, tenths.last - tenths.first + 1) << "1 / 0.1 is not exact in floats";
-}
-
-TEST(GraphMathTest, UnsoundAxesAndRectanglesAreRefusedWithTheirReason) {
-  const struct {
-    GridAxis axis;
-    const char* fault;
-  } axes[] = {
-      {{-2.5f, 2.5f, 0, 1, 0.25f}, "accepted"},
-      {{-2.5f, 2.5f, 0, -1, 0.25f}, "a grid step is not positive"},
-      {{-2.5f, 2.5f, kNaN, 1, 0.25f}, "a grid value is not finite"},
-      {{-2.5f, kInfinity, 0, 1, 0.25f}, "a grid value is not finite"},
-      {{3, 2.5f, 0, 1, 0.25f}, "the grid range ends before it starts"},
-      {{-2.5f, 2.5f, 0, 1, 1e-45f}, "a grid step gives more lines than a frame can draw"},
-      {{-2.5f, 2.5f, 1e9f, 1, 0.25f}, "the grid origin lies too many steps away from the range"},
-  };
-  for (const auto& a : axes) {
-    const char* fault = graph_math::AxisFault(a.axis);
-    EXPECT_STREQ(a.fault, fault != nullptr ? fault : "accepted");
-  }
-  EXPECT_STREQ("the data rectangle is empty", graph_math::DataRectFault({1, 10, 1, 0}));
-  EXPECT_STREQ("the data rectangle is wider than a float holds",
-               graph_math::DataRectFault({-3e38f, 1, 3e38f, 0}));
-  EXPECT_EQ(nullptr, graph_math::DataRectFault({10, 0, 0, 10})) << "both directions reversed";
-  EXPECT_STREQ("the plot area lies beyond GDI's coordinates",
-               graph_math::PlotAreaFault({0, 0, 1 << 30, 10}));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// CIArray and CITable, each error code raised where it belongs.
+// CITable: its growth, its bounds and its failures, each error code raised where it
+// belongs.
 #include "geometry/table.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +18,6 @@ namespace {
 using geometry_test::Huge;
 using geometry_test::Thrown;
 
-enum ePlotStyle { kNoStyle, kDot };
-
 std::vector<float> Xs(const CITable<C2DPos>& t) {
   std::vector<float> out;
   for (const C2DPos& p : t) out.push_back(p.X());
@@ -29,24 +28,6 @@ CITable<C2DPos> Counting(std::uint32_t n, std::uint32_t capacity) {
   CITable<C2DPos> t(capacity, 0);
   for (std::uint32_t i = 0; i < n; ++i) t.Add(C2DPos(static_cast<float>(i + 1), 0));
   return t;
-}
-
-// The sanitizer's allocator fills fresh blocks with junk; slots left as they came show.
-TEST(ArrayTest, SlotsAreValueInitialisedAndStorageThatCannotBeHadChangesNothing) {
-  const CIArray<ePlotStyle> styles(64);
-  const CIArray<const CIArray<C2DPos>*> series(64);
-  CIArray<C2DPos> positions(2);
-  positions.Resize(64);
-  for (std::uint32_t i = 0; i < 64; ++i) {
-    ASSERT_TRUE(styles.At(i) == kNoStyle && series.At(i) == nullptr && positions.At(i) == C2DPos())
-        << "slot " << i;
-  }
-  EXPECT_EQ("range 1 64", Thrown([&] { styles.At(64); }));
-  EXPECT_EQ("memory 2", Thrown([] { CIArray<Huge>(0xFFFFFFFFu); }));
-  CIArray<Huge> a(2);
-  a.At(1).bytes[0] = 'x';
-  EXPECT_EQ("memory 2", Thrown([&] { a.Resize(0xFFFFFFFFu); }));
-  EXPECT_EQ('x', a.At(1).bytes[0]);
 }
 
 TEST(TableTest, GrowsByDoublingOrByItsStepUpTo4294967295) {
