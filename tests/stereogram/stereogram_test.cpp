@@ -13,34 +13,20 @@ namespace {
 
 using depth_pictures::Grey;
 
-// One frame's buffers, the output filled with junk so that a pixel the synthesis
-// forgets to write cannot pass for a dot.
-struct Frame {
-  Frame(int32_t w, int32_t h) : width(w), height(h), depth(n()), text(n()), out(n(), 0xDEADBEEF) {}
-  size_t n() const { return static_cast<size_t>(width) * static_cast<size_t>(height); }
-  uint32_t Run(const StereogramParams& p, DotGenerator& g) {
-    return SynthesizeStereogram(width, height, depth.data(), text.data(), out.data(), p, g);
-  }
-
-  int32_t width;
-  int32_t height;
-  std::vector<uint32_t> depth;
-  std::vector<uint32_t> text;
-  std::vector<uint32_t> out;
-};
-
 // The production code against the plain rendition: picture, depth image, period and
-// the generator's state must all agree.
-void ExpectSameAsPlain(Frame& f, const StereogramParams& p, uint32_t seed) {
-  auto depth = f.depth;
-  std::vector<uint32_t> out(f.n(), 0x12345678);
-  uint32_t state = seed;
-  const uint32_t want =
-      reference::Synthesize(f.width, f.height, depth.data(), f.text.data(), out.data(), p, state);
+// the generator's state must all agree. The output starts as junk so that a pixel the
+// synthesis forgets to write cannot pass for a dot.
+void ExpectSameAsPlain(int32_t w, int32_t h, const std::vector<uint32_t>& depth,
+                       const std::vector<uint32_t>& text, const StereogramParams& p,
+                       uint32_t seed) {
+  std::vector<uint32_t> depth_got = depth, depth_want = depth;
+  std::vector<uint32_t> got(depth.size(), 0xDEADBEEF), want(depth.size(), 0x12345678);
   DotGenerator g(seed);
-  ASSERT_EQ(f.Run(p, g), want);
-  ASSERT_EQ(f.depth, depth);
-  ASSERT_EQ(f.out, out);
+  uint32_t state = seed;
+  ASSERT_EQ(SynthesizeStereogram(w, h, depth_got.data(), text.data(), got.data(), p, g),
+            reference::Synthesize(w, h, depth_want.data(), text.data(), want.data(), p, state));
+  ASSERT_EQ(depth_got, depth_want);
+  ASSERT_EQ(got, want);
   ASSERT_EQ(g.State(), state);
 }
 
@@ -53,9 +39,10 @@ TEST(SynthesisTest, MatchesPlainRenditionOnEveryKind) {
         for (bool reverse : {false, true}) {
           SCOPED_TRACE(testing::Message() << depth_pictures::kNames[k] << " width " << width
                                           << " mode " << mode << " reverse " << reverse);
-          Frame f(width, 40);
-          depth_pictures::Make(depth_pictures::kKinds[k], width, 40, f.depth.data(), f.text.data());
-          ExpectSameAsPlain(f, StereogramParams{100, reverse, 4, mode}, 20261207);
+          std::vector<uint32_t> depth(static_cast<size_t>(width) * 40), text(depth.size());
+          depth_pictures::Make(depth_pictures::kKinds[k], width, 40, depth.data(), text.data());
+          ExpectSameAsPlain(width, 40, depth, text, StereogramParams{100, reverse, 4, mode},
+                            20261207);
         }
       }
     }
@@ -70,22 +57,23 @@ TEST(SynthesisTest, MatchesPlainRenditionOnRandomImagesAndSettings) {
   std::mt19937 rng(20261207);
   for (int i = 0; i < 300; ++i) {
     SCOPED_TRACE(i);
-    Frame f(static_cast<int32_t>(rng() % 201), static_cast<int32_t>(rng() % 6));
-    for (size_t x = 0; x < f.n();) {
+    const auto w = static_cast<int32_t>(rng() % 201), h = static_cast<int32_t>(rng() % 6);
+    std::vector<uint32_t> depth(static_cast<size_t>(w) * h), text(depth.size());
+    for (size_t x = 0; x < depth.size();) {
       const uint32_t kind = rng() % 4;
       const uint32_t base = rng();
-      for (size_t run = 1 + rng() % 40; run > 0 && x < f.n(); --run, ++x) {
-        f.depth[x] = kind == 0 ? base : kind == 1 ? Grey((base + run) & 0xFF) : rng();
-        f.text[x] = rng() % 3 == 0 ? Grey(rng() & 0xFF) : 0;
+      for (size_t run = 1 + rng() % 40; run > 0 && x < depth.size(); --run, ++x) {
+        depth[x] = kind == 0 ? base : kind == 1 ? Grey((base + run) & 0xFF) : rng();
+        text[x] = rng() % 3 == 0 ? Grey(rng() & 0xFF) : 0;
       }
     }
     StereogramParams p;
-    p.parallax_width = rng() % 8 == 0 ? static_cast<int32_t>(rng())
-                                      : static_cast<int32_t>(rng() % (f.width + 3)) - 1;
+    p.parallax_width =
+        rng() % 8 == 0 ? static_cast<int32_t>(rng()) : static_cast<int32_t>(rng() % (w + 3)) - 1;
     p.reverse = rng() % 2 != 0;
     p.depth_divisor = static_cast<int32_t>(rng() % 7) - 1;
     p.dot_mode = rng() % 4 == 0 ? rng() : 1;
-    ExpectSameAsPlain(f, p, rng());
+    ExpectSameAsPlain(w, h, depth, text, p, rng());
   }
 }
 
