@@ -12,6 +12,7 @@
 #pragma GCC diagnostic pop
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,13 +33,12 @@ TEST(GifTest, FramesDecodeToTheStillsOfTheirFrames) {
     ASSERT_TRUE(EncodeAnimation({kW, kH, depth.data()}, animation, &bytes, &error)) << error;
     int* delays = nullptr;
     int w = 0, h = 0, frames = 0, channels = 0;
-    stbi_uc* pixels = stbi_load_gif_from_memory(bytes.data(), static_cast<int>(bytes.size()),
-                                                &delays, &w, &h, &frames, &channels, 3);
-    ASSERT_NE(pixels, nullptr) << stbi_failure_reason();
-    const std::vector<uint8_t> decoded(pixels, pixels + static_cast<size_t>(w) * h * frames * 3);
-    const std::vector<int> delay_ms(delays, delays + frames);
-    stbi_image_free(pixels);
-    stbi_image_free(delays);
+    const std::unique_ptr<stbi_uc[], decltype(&stbi_image_free)> decoded(
+        stbi_load_gif_from_memory(bytes.data(), static_cast<int>(bytes.size()), &delays, &w, &h,
+                                  &frames, &channels, 3),
+        stbi_image_free);
+    const std::unique_ptr<int[], decltype(&stbi_image_free)> delay_ms(delays, stbi_image_free);
+    ASSERT_NE(decoded, nullptr) << stbi_failure_reason();
     ASSERT_EQ(frames, 4) << "dot mode " << dot_mode;
     EXPECT_EQ(w * 1000 + h, kW * 1000 + kH);
     const std::string loop("NETSCAPE2.0\x03\x01\x00\x00\x00", 16);

@@ -67,11 +67,10 @@ TEST(RenderStillTest, EqualsTheBoardsSynthesisOfTheWholePicture) {
       for (int32_t y = y0; y <= y1; ++y)
         for (int32_t x = x0; x <= x1; ++x) std::copy_n(rgb, 3, &depth[(y * k.w + x) * 3]);
     }
-    StillFrame still;
-    still.params = {k.parallax_width, k.reverse, 4, k.dot_mode, k.text_depth};
-    still.guides = k.guides;
-    still.seed = static_cast<uint32_t>(rng());
-    still.frame = k.frame;
+    const StillFrame still{{k.parallax_width, k.reverse, 4, k.dot_mode, k.text_depth},
+                           k.guides,
+                           static_cast<uint32_t>(rng()),
+                           k.frame};
     std::vector<uint8_t> picture = depth;
     RenderStill({k.w, k.h, picture.data()}, still);
     EXPECT_TRUE(Expected(depth, k.w, k.h, still) == picture) << k.w << "x" << k.h;
@@ -83,11 +82,7 @@ TEST(RenderStillTest, TheLastPossibleFrameComesAtOnce) {
   // frame, a colour dot three, and the generator repeats after 2^32 steps, so the last
   // frame of 2^64 - 1 starts two frames' steps before the seed.
   for (const uint32_t dot_mode : {1u, 2u}) {
-    StillFrame still;
-    still.params.parallax_width = 1;
-    still.params.dot_mode = dot_mode;
-    still.seed = 2024;
-    still.frame = UINT64_MAX;
+    StillFrame still{{1, false, 4, dot_mode, 200}, false, 2024, UINT64_MAX};
     std::vector<uint8_t> pixel(3, 0);
     RenderStill({1, 1, pixel.data()}, still);
     // One step back: the multiplier's inverse modulo 2^32, by Newton's iteration.
