@@ -24,12 +24,6 @@ std::vector<float> Xs(const CITable<C2DPos>& t) {
   return out;
 }
 
-CITable<C2DPos> Counting(std::uint32_t n, std::uint32_t capacity) {
-  CITable<C2DPos> t(capacity, 0);
-  for (std::uint32_t i = 0; i < n; ++i) t.Add(C2DPos(static_cast<float>(i + 1), 0));
-  return t;
-}
-
 TEST(TableTest, GrowsByDoublingOrByItsStepUpTo4294967295) {
   const struct {
     std::uint32_t capacity, step;
@@ -58,14 +52,16 @@ TEST(TableTest, GrowsByDoublingOrByItsStepUpTo4294967295) {
 }
 
 TEST(TableTest, ItemReachesOnlyElementsInUseAndCountNeverExceedsTheCapacity) {
-  CITable<C2DPos> t = Counting(5, 8);
+  CITable<C2DPos> t(8, 0);
+  for (const float x : {1, 2, 3, 4, 5}) t.Add(C2DPos(x, 0));
   EXPECT_EQ("range 1281 5", Thrown([&] { t.Item(5); }));
   CIArray<C2DPos>& as_array = t;  // as the library's own callers may hold a table
   as_array.Resize(3);
   EXPECT_EQ((std::vector<float>{1, 2, 3}), Xs(t));
   t.Attach(nullptr, 5);
   EXPECT_TRUE(t.IsEmpty()) << "null storage has no slots, whatever the capacity said";
-  CITable<C2DPos> full = Counting(2, 2);
+  CITable<C2DPos> full(2, 0);
+  for (const float x : {1, 2}) full.Add(C2DPos(x, 0));
   full.Add(full.Item(0));  // growing releases the slot that the argument refers to
   EXPECT_EQ((std::vector<float>{1, 2, 1}), Xs(full));
 }

@@ -27,8 +27,6 @@ std::string Thrown(F&& call) {
   return "nothing";
 }
 
-inline std::string Text(const char* text) { return std::string("text: ") + text; }
-
 // See sanitizer_options.cpp for how the sanitizer build lets such blocks fail.
 struct Huge {
   char bytes[1 << 20];
