@@ -11,12 +11,6 @@ namespace {
 
 using Hook = CInvalidParameterHook;
 
-template <typename Function>
-Function RuntimeExport(const char* name) {
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("msvcrt.dll"), name)));
-}
-
 void __cdecl Sentinel(const wchar_t*, const wchar_t*, const wchar_t*, unsigned int, uintptr_t) {}
 
 // 32-bit msvcrt.dll has a hook of its own, which its bounded functions use. With SEH
@@ -30,8 +24,8 @@ TEST(InvalidParameterHookTest, NestsRestoresThePreviousHandlerAndTurnsReportsInt
     EXPECT_EQ(Hook::Handler(), _get_invalid_parameter_handler()) << "the inner hook restored it";
     const std::uint32_t before = Hook::ReportCount();
     if (outer.reached_runtime()) {
-      const auto strcpy_s =
-          RuntimeExport<errno_t(__cdecl*)(char*, size_t, const char*)>("strcpy_s");
+      const auto strcpy_s = reinterpret_cast<errno_t(__cdecl*)(char*, size_t, const char*)>(
+          reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("msvcrt.dll"), "strcpy_s")));
       char buffer[8];
       if constexpr (Hook::kThrows) {
         EXPECT_THROW(strcpy_s(buffer, sizeof buffer, "0123456789"), CInvPrmException);

@@ -9,23 +9,18 @@
 
 namespace {
 
-// `prefix`, then "表" (0x95 0x5C in code page 932) 300 times.
-std::string Kanji(const char* prefix) {
-  std::string text = prefix;
-  for (int i = 0; i < 300; ++i) text += "表";
-  return text;
-}
-
 // 511 bytes at most: a 24-byte time stamp, the message, CR LF. A cut message keeps whole
 // characters and no lone CR, and nothing is written past the line's 512 bytes.
 TEST(LogFormatTest, ACutLineKeepsWholeCharactersAndNoLoneCarriageReturn) {
+  std::string kanji;  // "表" (0x95 0x5C in code page 932) 300 times
+  for (int i = 0; i < 300; ++i) kanji += "表";
   const struct {
     std::string message;
     std::size_t kept;
   } cases[] = {
       {std::string(485, 'm'), 485},
-      {Kanji("a"), 485},
-      {Kanji("ab"), 484},                     // a character would straddle the end
+      {"a" + kanji, 485},
+      {"ab" + kanji, 484},                    // a character would straddle the end
       {std::string(484, 's') + "\r\n", 484},  // the cut falls between its own CR and LF
   };
   for (const auto& c : cases) {
@@ -36,7 +31,7 @@ TEST(LogFormatTest, ACutLineKeepsWholeCharactersAndNoLoneCarriageReturn) {
     EXPECT_EQ("GGGGGGGG", std::string(line + kLogLineSize, 8)) << "written past the line";
   }
   char message[kLogMessageSize];
-  EXPECT_FALSE(FormatCut(message, sizeof message, "%s", (Kanji("ab")).c_str()));
+  EXPECT_FALSE(FormatCut(message, sizeof message, "%s", ("ab" + kanji).c_str()));
   EXPECT_EQ(510u, std::strlen(message)) << "a message is cut to 511 bytes, whole characters";
 }
 

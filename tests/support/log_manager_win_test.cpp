@@ -13,8 +13,6 @@
 
 namespace {
 
-using Messages = std::vector<std::string>;
-
 TEST(LogManagerTest, EachRunStartsFileZeroAndTheEleventhDropsTheOldest) {
   TempFolder folder;
   folder.Create("X15.log");
@@ -27,7 +25,7 @@ TEST(LogManagerTest, EachRunStartsFileZeroAndTheEleventhDropsTheOldest) {
   EXPECT_EQ(11u, folder.Files().size()) << "X0.log to X9.log, and X-old.log of no number";
   for (int n = 0; n < 10; ++n) {
     const std::string number = std::to_string(n);
-    EXPECT_EQ(Messages{std::string("run ") + std::to_string(10 - n)},
+    EXPECT_EQ(std::vector<std::string>{std::string("run ") + std::to_string(10 - n)},
               LogMessages(folder.Read("X" + number + ".log")));
   }
 }
