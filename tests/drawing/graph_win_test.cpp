@@ -31,13 +31,10 @@ class GraphTest : public ::testing::Test {
     ASSERT_TRUE(graph_.SetXAxis({-5, 5, 0, 1, 0.5f}));
     ASSERT_TRUE(graph_.SetYAxis({-2, 2, 0, 1, 0.5f}));
   }
-  std::uint32_t Key() const {
-    const COLORREF key = graph_.key_color;
-    return Pixel(GetRValue(key), GetGValue(key), GetBValue(key));
-  }
-
   TestWindow window_;
   CICGGraph graph_{window_.get()};
+  const std::uint32_t key_ =
+      Pixel(GetRValue(graph_.key_color), GetGValue(graph_.key_color), GetBValue(graph_.key_color));
 };
 
 TEST_F(GraphTest, ANaNPointBreaksALineWithoutALogEntry) {
@@ -47,7 +44,7 @@ TEST_F(GraphTest, ANaNPointBreaksALineWithoutALogEntry) {
   LogCapture log;
   EXPECT_EQ(0, graph_.PlotSeries(broken.begin(), 4, CICGGraph::kPlotLine, RGB(0, 0, 255)));
   const Picture after{ReadLayer(graph_, graph_.GetPlotLayer())};
-  EXPECT_EQ(Key(), after(300, 90)) << "no line from (-4, 1) across the gap";
+  EXPECT_EQ(key_, after(300, 90)) << "no line from (-4, 1) across the gap";
   EXPECT_EQ(Pixel(0, 0, 255), after(700, 90)) << "the line goes on after it";
   EXPECT_EQ(0u, log.Lines().size()) << "a skipped point is not logged";
 }
@@ -66,7 +63,7 @@ TEST_F(GraphTest, LabelsAreWhiteOnTheKeyColourWithNothingInBetween) {
   for (int y = top; y < top + size.cy; ++y) {
     for (int x = left; x < left + size.cx; ++x) {
       white += labels(x, y) == Pixel(255, 255, 255);
-      other += labels(x, y) != Pixel(255, 255, 255) && labels(x, y) != Key();
+      other += labels(x, y) != Pixel(255, 255, 255) && labels(x, y) != key_;
     }
   }
   EXPECT_GT(white, 0);
