@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 #ifndef _WIN32
@@ -21,9 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string Read(const fs::path& path) {
-  std::ostringstream s;
-  s << std::ifstream(path, std::ios::binary).rdbuf();
-  return s.str();
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), {}};
 }
 
 std::vector<fs::path> Entries(const std::string& folder) {
