@@ -36,19 +36,27 @@ inline uint32_t Synthesize(int32_t width, int32_t height, uint32_t* b, const uin
   for (int32_t r = 0; r < height; ++r) {
     const uint32_t* d = b + static_cast<int64_t>(r) * width;
     uint32_t* row = s + static_cast<int64_t>(r) * width;
+    auto depth_byte = [&](int32_t x) {
+      uint32_t v = d[x] & 0xFF;
+      return p.reverse ? (255 - v) : v;
+    };
     auto shift = [&](int32_t x) {
-      const uint32_t v = d[x] & 0xFF;
-      return (((p.reverse ? 255 - v : v) * W) >> 8) / static_cast<uint32_t>(divisor);
+      return ((depth_byte(x) * W) >> 8) / static_cast<uint32_t>(divisor);
     };
     uint32_t hold = shift(0);
     for (int32_t x = 0; x < width; ++x) {
       const uint32_t sx = shift(x);
-      if (hold > sx || static_cast<uint32_t>(x) < W - sx) {
+      if (hold > sx) {
         row[x] = FreshDot(p.dot_mode, state);
+        hold -= 1;
       } else {
-        row[x] = row[x - (W - sx)] & 0x00FFFFFFu;
+        if (static_cast<uint32_t>(x) < W - sx) {
+          row[x] = FreshDot(p.dot_mode, state);
+        } else {
+          row[x] = row[x - (W - sx)] & 0x00FFFFFFu;
+        }
+        hold = sx;
       }
-      hold = hold > sx ? hold - 1 : sx;
     }
   }
   return W;
