@@ -33,10 +33,9 @@ class ParalluxProcess {
     const std::string program = folder + "Parallux.exe";
     CopyFileA((std::string(own, std::strrchr(own, '\\') + 1) + PARALLUX_EXE_PATH).c_str(),
               program.c_str(), FALSE);
-    std::string line = "\"" + program + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &process_)) {
       return;
     }
@@ -84,8 +83,7 @@ class ParalluxProcess {
     if (!WaitFor([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return {};
     EmptyClipboard();
     CloseClipboard();
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(window_, WM_COMMAND, IDM_COPY, 0, SMTO_NORMAL, 5000, &result);
+    SendMessageTimeoutA(window_, WM_COMMAND, IDM_COPY, 0, SMTO_NORMAL, 5000, nullptr);
     if (!WaitFor([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return {};
     BITMAPINFO format{};
     format.bmiHeader = {sizeof format.bmiHeader, 960, -320, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
@@ -129,8 +127,7 @@ int FarPlanePeriod(const std::vector<std::uint32_t>& picture) {
 
 // Lines "J<n>=..." in section `section` up to `bytes` in all.
 std::string JunkKeys(const std::string& section, std::size_t bytes) {
-  std::string junk = "[";
-  junk.append(section).append("]\r\n");
+  std::string junk = "[" + section + "]\r\n";
   for (int key = 0; junk.size() < bytes; ++key) {
     junk.append("J").append(std::to_string(key)).append("=junk junk junk junk junk junk\r\n");
   }

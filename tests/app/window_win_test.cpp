@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "app/picture_copy_win.h"
-#include "app/renderer_win.h"
 #include "app/resource.h"
 #include "canvas/gdi_win.h"
 #include "canvas/pixel_memory.h"

@@ -59,8 +59,6 @@ class LogCapture {
     TheLog().Setup(folder_.path().c_str(), name.c_str(), 10, 0);
   }
   ~LogCapture() { TheLog().Close(); }
-  LogCapture(const LogCapture&) = delete;
-  LogCapture& operator=(const LogCapture&) = delete;
 
   const TempFolder& folder() const { return folder_; }
   // Every message written so far; the empty lines after system texts are left out.
