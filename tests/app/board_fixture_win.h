@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 
@@ -72,8 +71,6 @@ class ProgramFolder : public canvas_test::LogCapture {
     FakeModule() = Path("Parallux.exe");
   }
   ~ProgramFolder() { ResetBoard(g_board); }
-  ProgramFolder(const ProgramFolder&) = delete;
-  ProgramFolder& operator=(const ProgramFolder&) = delete;
 
   std::string Path(const std::string& name) const { return folder().path() + name; }
   void WriteSettings(const std::string& content) const { folder().Create("Parallux.ini", content); }
@@ -93,8 +90,6 @@ class RunningBoard {
     SendMessageA(window_, WM_NULL, 0, 0);  // returns once the window's creation is over
   }
   ~RunningBoard() { Close(); }
-  RunningBoard(const RunningBoard&) = delete;
-  RunningBoard& operator=(const RunningBoard&) = delete;
 
   HWND window() const { return window_; }
   // A command that has taken effect when this returns.

@@ -145,14 +145,12 @@ TEST(BoardSoak, NothingGrowsWhileAUserWorksTheBoardAt120FramesASecond) {
     ASSERT_EQ(settled->live, s->live) << "GDI objects and DCs grew by " << s->at_ms << " ms";
   }
   const std::size_t quarter = std::max<std::size_t>(1, (samples.end() - settled) / 4);
-  const Sample* first = &*settled;
-  const Sample* last = samples.data() + samples.size() - quarter;
-  EXPECT_LE(Median(last, quarter, &Sample::memory) - Median(first, quarter, &Sample::memory),
-            kMemoryTolerance)
-      << "committed private memory grew";
-  EXPECT_LE(Median(last, quarter, &Sample::handles) - Median(first, quarter, &Sample::handles),
-            kHandleTolerance)
-      << "handles grew";
+  const auto growth = [&](std::int64_t Sample::*field) {
+    return Median(samples.data() + samples.size() - quarter, quarter, field) -
+           Median(&*settled, quarter, field);
+  };
+  EXPECT_LE(growth(&Sample::memory), kMemoryTolerance) << "committed private memory grew";
+  EXPECT_LE(growth(&Sample::handles), kHandleTolerance) << "handles grew";
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "app/picture_copy_win.h"
-#include "app/renderer_win.h"
 #include "app/resource.h"
 #include "canvas/gdi_win.h"
 #include "canvas/pixel_memory.h"
@@ -82,19 +81,11 @@ TEST_F(BoardSession,
 TEST_F(BoardSession, ACopyWaitsOutABusyClipboardWithoutBlockingAndLogsWhenItGivesUp) {
   for (const DWORD held_ms : {DWORD{1200}, PictureCopy::kGiveUpMs + 800}) {
     ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
-    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::thread holder([&] {
-      OpenClipboard(nullptr);
-      SetEvent(opened);
-      Sleep(held_ms);
-      CloseClipboard();
-    });
-    WaitForSingleObject(opened, 10000);
+    std::thread holder = canvas_test::HoldClipboard(held_ms);
     const DWORD start = GetTickCount();
     board_.Send(IDM_COPY);
     EXPECT_LT(GetTickCount() - start, 50u) << "the command waited for the clipboard";
     holder.join();
-    CloseHandle(opened);
     EXPECT_EQ(held_ms < PictureCopy::kGiveUpMs,
               WaitFor([] { return IsClipboardFormatAvailable(CF_BITMAP) != FALSE; }, 1000))
         << "held for " << held_ms << " ms";

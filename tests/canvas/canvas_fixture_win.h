@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "canvas/gdi_win.h"
@@ -58,8 +59,6 @@ class LogCapture {
     TheLog().Setup(folder_.path().c_str(), name.c_str(), 10, 0);
   }
   ~LogCapture() { TheLog().Close(); }
-  LogCapture(const LogCapture&) = delete;
-  LogCapture& operator=(const LogCapture&) = delete;
 
   const TempFolder& folder() const { return folder_; }
   // Every message written so far; the empty lines after system texts are left out.
@@ -86,6 +85,21 @@ inline bool WaitFor(const auto& condition, DWORD timeout_ms = 5000) {
     if (GetTickCount() - start > timeout_ms) return false;
   }
   return true;
+}
+
+// Another thread opens the clipboard and holds it for `ms` (ownership is per thread); it
+// is open when this returns.
+inline std::thread HoldClipboard(DWORD ms) {
+  HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::thread holder([=] {
+    OpenClipboard(nullptr);
+    SetEvent(opened);
+    Sleep(ms);
+    CloseClipboard();
+  });
+  WaitForSingleObject(opened, 10000);
+  CloseHandle(opened);
+  return holder;
 }
 
 inline std::vector<std::uint32_t> ReadBitmap(HBITMAP bitmap, int width, int height) {

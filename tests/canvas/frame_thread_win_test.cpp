@@ -47,12 +47,17 @@ class CountingCanvas : public CICG {
   std::atomic<int> compositions{0};
 };
 
-TEST(FrameThreadTest, FifteenFramesASecondArePacedAt66Milliseconds) {
-  TestWindow window;
-  CICG canvas(window.get());
-  FrameLog log;
+// A window and what its frame callbacks see, for every test.
+class FrameThreadTest : public ::testing::Test {
+ protected:
+  TestWindow window_;
+  FrameLog log_;
+};
+
+TEST_F(FrameThreadTest, FifteenFramesASecondArePacedAt66Milliseconds) {
+  CICG canvas(window_.get());
   canvas.SetNoWait(false);
-  ASSERT_EQ(0u, canvas.StartFrameThread(&log, &RecordFrame, 15.0f));
+  ASSERT_EQ(0u, canvas.StartFrameThread(&log_, &RecordFrame, 15.0f));
   Sleep(2000);
   canvas.StopFrameThread();
 
@@ -66,16 +71,14 @@ TEST(FrameThreadTest, FifteenFramesASecondArePacedAt66Milliseconds) {
 
 // Two starts at once on one canvas, each on a thread of its own: exactly one thread, and
 // the start that lost says so (not 0, which means started).
-TEST(FrameThreadTest, AStartWhileAnotherIsUnderwayOrAThreadRunsIsRefused) {
-  TestWindow window;
+TEST_F(FrameThreadTest, AStartWhileAnotherIsUnderwayOrAThreadRunsIsRefused) {
   for (int round = 0; round < 40; ++round) {
-    CICG canvas(window.get());
-    FrameLog log;
+    CICG canvas(window_.get());
     std::atomic<bool> go{false};
     DWORD results[2] = {1, 1};
     const auto start = [&](int i) {
       while (!go.load()) Sleep(0);
-      results[i] = canvas.StartFrameThread(&log, &RecordFrame, 30.0f);
+      results[i] = canvas.StartFrameThread(&log_, &RecordFrame, 30.0f);
     };
     std::thread first(start, 0), second(start, 1);
     go = true;
@@ -90,42 +93,38 @@ TEST(FrameThreadTest, AStartWhileAnotherIsUnderwayOrAThreadRunsIsRefused) {
 
 // A failed creation leaves the canvas idle; a thread that ended by itself (its callback
 // answered 0 or raised) keeps its handle until it is stopped or a new start forgets it.
-TEST(FrameThreadTest, AfterAFailedCreationOrAnEndTheCanvasStartsAgain) {
+TEST_F(FrameThreadTest, AfterAFailedCreationOrAnEndTheCanvasStartsAgain) {
   LogCapture captured;
-  TestWindow window;
-  CountingCanvas canvas(window.get());
-  FrameLog log;
+  CountingCanvas canvas(window_.get());
   CICG::FailThreadCreation(ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY),
-            canvas.StartFrameThread(&log, &RecordFrame, 60.0f));
+            canvas.StartFrameThread(&log_, &RecordFrame, 60.0f));
   EXPECT_EQ(1, captured.Count(":3635] "));
   EXPECT_FALSE(canvas.running.load()) << "no thread runs";
   canvas.StopFrameThread();
 
-  log.return_zero_at = 2;
-  ASSERT_EQ(0u, canvas.StartFrameThread(&log, &RecordFrame, 60.0f));
+  log_.return_zero_at = 2;
+  ASSERT_EQ(0u, canvas.StartFrameThread(&log_, &RecordFrame, 60.0f));
   ASSERT_TRUE(WaitFor([&] { return !canvas.running.load(); })) << "the thread did not end";
-  EXPECT_EQ(3, log.frames.load());
+  EXPECT_EQ(3, log_.frames.load());
   EXPECT_EQ(2, canvas.compositions.load()) << "no composition for the frame that answered 0";
   EXPECT_NE(nullptr, canvas.thread_handle.get());
-  log.return_zero_at = -1;
-  log.throw_at = 3;
-  ASSERT_EQ(0u, canvas.StartFrameThread(&log, &RecordFrame, 60.0f));
+  log_.return_zero_at = -1;
+  log_.throw_at = 3;
+  ASSERT_EQ(0u, canvas.StartFrameThread(&log_, &RecordFrame, 60.0f));
   ASSERT_TRUE(WaitFor([&] { return !canvas.running.load(); })) << "the thread did not end";
-  EXPECT_EQ(4, log.frames.load());
+  EXPECT_EQ(4, log_.frames.load());
   EXPECT_EQ(1, captured.Count("CICG::_get_dib_src : player_src is NULL"));
-  ASSERT_EQ(0u, canvas.StartFrameThread(&log, &RecordFrame, 60.0f));
+  ASSERT_EQ(0u, canvas.StartFrameThread(&log_, &RecordFrame, 60.0f));
 }
 
 // Stopping wakes the thread from its wait for the next frame, and leaves the owner's
 // queue alone: the owner stops from its window procedure, which a dispatch would re-enter.
-TEST(FrameThreadTest, AStopTakesNoMoreThanTheRestOfAFrameAndDispatchesNothing) {
+TEST_F(FrameThreadTest, AStopTakesNoMoreThanTheRestOfAFrameAndDispatchesNothing) {
   LogCapture captured;
-  TestWindow window;
-  CICG canvas(window.get());
-  FrameLog log;
+  CICG canvas(window_.get());
   canvas.SetNoWait(false);
-  ASSERT_EQ(0u, canvas.StartFrameThread(&log, &RecordFrame, 0.5f));
+  ASSERT_EQ(0u, canvas.StartFrameThread(&log_, &RecordFrame, 0.5f));
   Sleep(200);
   ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), WM_APP, 7, 0));
   const DWORD start = GetTickCount();
@@ -137,22 +136,20 @@ TEST(FrameThreadTest, AStopTakesNoMoreThanTheRestOfAFrameAndDispatchesNothing) {
       << "the stop dispatched the owner's messages";
 }
 
-TEST(FrameThreadTest, AThreadThatDoesNotEndIsEndedAfterFourWaitsAndTheProcessGoesOn) {
+TEST_F(FrameThreadTest, AThreadThatDoesNotEndIsEndedAfterFourWaitsAndTheProcessGoesOn) {
   LogCapture captured;
-  TestWindow window;
   const gdi::LiveCounts before = gdi::Live();
   {
-    CICG canvas(window.get());
-    FrameLog log;
-    log.block_ms = 10000;
-    ASSERT_EQ(0u, canvas.StartFrameThread(&log, &RecordFrame, 15.0f));
-    ASSERT_TRUE(WaitFor([&] { return log.frames.load() > 0; }));
+    CICG canvas(window_.get());
+    log_.block_ms = 10000;
+    ASSERT_EQ(0u, canvas.StartFrameThread(&log_, &RecordFrame, 15.0f));
+    ASSERT_TRUE(WaitFor([&] { return log_.frames.load() > 0; }));
     const DWORD start = GetTickCount();
     canvas.StopFrameThread();
     const DWORD took = GetTickCount() - start;
     EXPECT_GE(took, 3900u);
     EXPECT_LT(took, 6000u);
-    EXPECT_EQ(1, log.frames.load()) << "the blocked frame was the last";
+    EXPECT_EQ(1, log_.frames.load()) << "the blocked frame was the last";
   }
   EXPECT_EQ(before, gdi::Live()) << "the canvas was released after the thread was gone";
   // Plain messages at level WARN (no tag), naming the call made, and nothing else.
@@ -161,15 +158,13 @@ TEST(FrameThreadTest, AThreadThatDoesNotEndIsEndedAfterFourWaitsAndTheProcessGoe
   EXPECT_EQ(5u, captured.Lines().size());
 }
 
-TEST(FrameThreadTest, EveryClipboardCopyTakenWhileFramesRunIsOneWholeFrame) {
-  TestWindow window;
-  CICG canvas(window.get());
+TEST_F(FrameThreadTest, EveryClipboardCopyTakenWhileFramesRunIsOneWholeFrame) {
+  CICG canvas(window_.get());
   // The blended layer makes each composition read and rewrite the picture: a copy that
   // came in between would catch a picture half composed.
   ASSERT_EQ(2, canvas.CreateLayer(Description(icg_mode::kAlphaBlend, 0, 50)));
-  FrameLog log;
   canvas.SetNoWait(true);  // frames back to back
-  ASSERT_EQ(0u, canvas.StartFrameThread(&log, &PaintUniformFrame, 1000.0f));
+  ASSERT_EQ(0u, canvas.StartFrameThread(&log_, &PaintUniformFrame, 1000.0f));
   int copies = 0;
   int torn = 0;
   for (int attempt = 0; attempt < 60; ++attempt) {
@@ -182,24 +177,23 @@ TEST(FrameThreadTest, EveryClipboardCopyTakenWhileFramesRunIsOneWholeFrame) {
     CloseClipboard();
     torn += std::any_of(pixels.begin(), pixels.end(), [&](auto p) { return p != pixels[0]; });
   }
-  const int frames = log.frames.load();
+  const int frames = log_.frames.load();
   canvas.StopFrameThread();
   EXPECT_GE(copies, 50);
   EXPECT_EQ(0, torn) << "copies that were not one frame";
   EXPECT_GT(frames, 60) << "frames must have run during the copies";
 }
 
-TEST(FrameThreadTest, AThousandCanvasesLeaveNoGdiObjectBehind) {
-  TestWindow window;
+TEST_F(FrameThreadTest, AThousandCanvasesLeaveNoGdiObjectBehind) {
   // Warm up what the system keeps once per process (clipboard, fonts).
   {
-    CICG canvas(window.get());
+    CICG canvas(window_.get());
     canvas.DrawFrame();
     canvas.CopyToClipboard();
   }
   const gdi::LiveCounts before = gdi::Live();
   for (int cycle = 0; cycle < 1000; ++cycle) {
-    CICG canvas(window.get());
+    CICG canvas(window_.get());
     ASSERT_EQ(2, canvas.CreateLayer(Description(icg_mode::kAlphaBlend, 0, 60)));
     ASSERT_EQ(3, canvas.CreateLayer(Description(icg_mode::kTransparent, 0x00FF00FF)));
     // What the canvas is handed it owns: each selection deletes the object it replaces,

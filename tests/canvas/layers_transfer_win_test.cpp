@@ -30,21 +30,14 @@ TEST(LayerTest, TransfersRoundTripInRowOrderAndLeaveTheCurrentLayerSelected) {
   EXPECT_THROW(canvas._set_dib_dst(3), std::logic_error) << "no layer 3";
 }
 
-// Clipboard ownership is per thread: another thread holds it open for a while.
+// Another thread holds the clipboard open for a while.
 TEST(LayerTest, TheClipboardGetsTheComposedPictureWithinTwoHundredMilliseconds) {
   TestWindow window;
   CICG canvas(window.get());
   FillLayer(canvas, 1, 0x00336699);
   ASSERT_EQ(1, canvas.DrawFrame());
   for (const DWORD held_ms : {0u, 60u, 2000u}) {
-    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::thread holder([&] {
-      OpenClipboard(nullptr);
-      SetEvent(opened);
-      Sleep(held_ms);
-      CloseClipboard();
-    });
-    WaitForSingleObject(opened, 10000);
+    std::thread holder = HoldClipboard(held_ms);
     const gdi::LiveCounts before = gdi::Live();
     const DWORD start = GetTickCount();
     EXPECT_EQ(held_ms < 200 ? 1 : 0, canvas.CopyToClipboard()) << "held for " << held_ms << " ms";
@@ -52,7 +45,6 @@ TEST(LayerTest, TheClipboardGetsTheComposedPictureWithinTwoHundredMilliseconds) 
     EXPECT_EQ(before, gdi::Live())
         << "a copied bitmap belongs to the clipboard, a failed one is gone";
     holder.join();
-    CloseHandle(opened);
   }
   ASSERT_TRUE(OpenClipboard(nullptr));
   HBITMAP copied = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));

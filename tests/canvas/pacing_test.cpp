@@ -49,10 +49,9 @@ struct TestClock final : pacing::FrameLoopHooks {
 // "intervals ...; sleeps ...; period P; total T" of a run.
 std::string Trace(const TestClock& clock, const pacing::FramePacing& p) {
   std::string text = "intervals";
-  for (auto* list : {&clock.intervals, &clock.sleeps}) {
-    if (list == &clock.sleeps) text += "; sleeps";
-    for (std::uint32_t v : *list) (text += ' ') += std::to_string(v);
-  }
+  for (std::uint32_t v : clock.intervals) (text += ' ') += std::to_string(v);
+  text += "; sleeps";
+  for (std::uint32_t v : clock.sleeps) (text += ' ') += std::to_string(v);
   return text + "; period " + std::to_string(p.frame_period) + "; total " +
          std::to_string(p.total_elapsed);
 }

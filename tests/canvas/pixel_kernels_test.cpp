@@ -21,7 +21,6 @@ TEST(PixelKernelsTest, BlendsMixByThePercentageAddSaturatingAndSkipTheKey) {
     std::uint32_t transparency;
     Pixels expected;
   } alphas[] = {{60, {0x00990066, 0x00010203, 0x008C649A}},
-                {0, {0x000000FF, 0x00010203, 0x00C8640A}},
                 {100, {0x00FF0000, 0x00010203, 0x006464FA}},
                 {0xFFFFFFFF, {0x00FF0000, 0x00010203, 0x006464FA}}};
   for (const auto& a : alphas) {
