@@ -5,8 +5,6 @@
 #include <cstring>
 #include <string>
 
-#include "support/canvas_error.h"
-
 namespace {
 
 // 511 bytes at most: a 24-byte time stamp, the message, CR LF. A cut message keeps whole
@@ -49,13 +47,6 @@ TEST(LogFormatTest, FileNumbersAndDumpsStayWithinTheirLimits) {
     FormatDump(line, sizeof line, std::string(d.text_length, 't').c_str(), bytes, 10);
     EXPECT_EQ(std::string(std::min<std::size_t>(d.text_length, 511), 't') + d.tail, line);
   }
-}
-
-TEST(LogFormatTest, TheCanvasErrorTextNamesFileAndLineInOneSharedBuffer) {
-  EXPECT_EQ(CanvasErrorText(), FormatCanvasError(std::string(400, 'p').c_str(), 5));
-  EXPECT_EQ(kCanvasErrorTextSize - 1, std::strlen(CanvasErrorText())) << "a long path is cut";
-  FormatCanvasError("canvas/icg.cpp", 120);
-  EXPECT_STREQ("*vornack error : canvas/icg.cpp(120)", CanvasErrorText()) << "nothing of the first";
 }
 
 }  // namespace
