@@ -134,13 +134,10 @@ std::string JunkKeys(const std::string& section, std::size_t bytes) {
   return junk;
 }
 
-enum class Block { kNone, kHeldOpen, kReadOnly };
-
 struct BadInput {
   std::string name;
   std::string settings;  // Parallux.ini
   std::string picture;   // b.bmp beside it, when not empty
-  Block block = Block::kNone;
 };
 
 // The committed corpus (tests/app/corpus/*.ini), then the cases too big or too regular
@@ -164,13 +161,10 @@ std::vector<BadInput> BadInputs() {
   cases.push_back({"1 x 1 bitmap", bgi, BlackBitmap(24, 1, 1, 1)});
   cases.push_back({"truncated bitmap", bgi, BlackBitmap(24, 64, 64, 10)});
   cases.push_back({"60000 x 60000 header", bgi, BlackBitmap(24, 60000, 60000, 1)});
-  const std::string mine = "[SETTINGS]\r\nPWD=150\r\n";
-  cases.push_back({"settings file held open", mine, "", Block::kHeldOpen});
-  cases.push_back({"read-only settings file", mine, "", Block::kReadOnly});
   return cases;
 }
 
-TEST(ParalluxProgram, RunsOnEveryBadInputHoldsItsValuesInRangeAndSavesThemOrLogsWhy) {
+TEST(ParalluxProgram, RunsOnEveryBadInputHoldsItsValuesInRangeAndSavesThem) {
   for (const BadInput& input : BadInputs()) {
     SCOPED_TRACE(input.name);
     TempFolder folder;
@@ -178,10 +172,6 @@ TEST(ParalluxProgram, RunsOnEveryBadInputHoldsItsValuesInRangeAndSavesThemOrLogs
     folder.Create("Parallux.ini", input.settings);
     if (!input.picture.empty()) folder.Create("b.bmp", input.picture);
     CreateDirectoryA((folder.path() + "pictures").c_str(), nullptr);
-    HANDLE held = input.block == Block::kHeldOpen ? CreateFileA(ini.c_str(), GENERIC_READ, 0,
-                                                                nullptr, OPEN_EXISTING, 0, nullptr)
-                                                  : INVALID_HANDLE_VALUE;
-    if (input.block == Block::kReadOnly) SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
     int period = 0;
     {
       ParalluxProcess program(folder.path());
@@ -191,19 +181,7 @@ TEST(ParalluxProgram, RunsOnEveryBadInputHoldsItsValuesInRangeAndSavesThemOrLogs
           << "no field of dots came through the clipboard";
       EXPECT_EQ(0, program.Close(WM_CLOSE));
     }
-    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
-    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA((folder.path() + "pictures").c_str());
-    const std::string log = folder.Read("Parallux0.log");
-    if (input.block != Block::kNone) {
-      EXPECT_EQ(input.settings, folder.Read("Parallux.ini")) << "a blocked file is left alone";
-      // Held open, it can be neither read at the start nor replaced at the end.
-      const std::size_t entry = log.find("ERROR"), second = log.find("ERROR", entry + 1);
-      EXPECT_TRUE(entry != std::string::npos &&
-                  (second != std::string::npos) == (input.block == Block::kHeldOpen))
-          << "the log does not say why: " << log;
-      continue;
-    }
     const auto key = [&](const char* name) {
       return static_cast<int>(GetPrivateProfileIntA("SETTINGS", name, -1, ini.c_str()));
     };

@@ -1,6 +1,7 @@
 // The settings file: what a hand-edited file may hold, and how reading and writing fail.
 #include <gtest/gtest.h>
 
+#include "support/scoped_win.h"
 #include "tests/app/board_fixture_win.h"
 
 namespace board_test {
@@ -25,6 +26,27 @@ TEST(SettingsTest, ASaveGoesThroughANewFileKeepsOtherKeysAndOverwritesAStaleCopy
   RemoveDirectoryA(program.Path("Parallux.ini.new").c_str());
   EXPECT_EQ(saved, program.folder().Read("Parallux.ini"));
   EXPECT_EQ(1, program.Count("ERROR [Parallux:"));
+}
+
+// Held open by another program, the file can be neither read at the start nor replaced
+// at the end. Read-only, Wine's MoveFileExA would replace it where Windows refuses.
+TEST(SettingsTest, AFileHeldOpenOrReadOnlyIsLeftAsItWasAndTheLogSaysWhy) {
+  for (const bool held : {true, false}) {
+    ProgramFolder program;
+    const std::string ini = program.Path("Parallux.ini"), kept = "[SETTINGS]\r\nPWD=150\r\n";
+    program.WriteSettings(kept);
+    ScopedHandle holder(held ? CreateFileA(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr)
+                             : INVALID_HANDLE_VALUE);
+    if (!held) SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+    program.Start();
+    g_board.parallax_width = 200;
+    SaveSettings(g_board);
+    holder.reset(INVALID_HANDLE_VALUE);
+    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(kept, program.folder().Read("Parallux.ini")) << "held " << held;
+    EXPECT_EQ(held ? 2 : 1, program.Count("ERROR [Parallux:")) << "held " << held;
+  }
 }
 
 TEST(SettingsTest, APathCutByItsBufferIsNeverUsed) {
