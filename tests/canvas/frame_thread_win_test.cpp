@@ -147,8 +147,7 @@ TEST_F(FrameThreadTest, EveryClipboardCopyTakenWhileFramesRunIsOneWholeFrame) {
   ASSERT_EQ(2, canvas.CreateLayer(Description(icg_mode::kAlphaBlend, 0, 50)));
   canvas.SetNoWait(true);  // frames back to back
   ASSERT_EQ(0u, canvas.StartFrameThread(&log_, &PaintUniformFrame, 1000.0f));
-  int copies = 0;
-  int torn = 0;
+  int copies = 0, torn = 0;
   for (int attempt = 0; attempt < 60; ++attempt) {
     Sleep(attempt % 7);
     if (canvas.CopyToClipboard() != 1) continue;
