@@ -42,8 +42,8 @@ std::string Differences(const Picture& got, const PixelAt& expected) {
 }
 
 ICGLayer Layer(std::int32_t mode, COLORREF key, RECT source = {0, 0, kWidth, kHeight},
-               std::uint32_t source_layer = 0) {
-  ICGLayer layer = Description(mode, key, 60);
+               std::uint32_t source_layer = 0, std::uint32_t transparency = 60) {
+  ICGLayer layer = Description(mode, key, transparency);
   layer.source_rect = source;
   layer.dest_rect = RECT{300, 100, 400, 150};  // mode 3: twice the size of the region
   layer.source_layer = source_layer;
@@ -73,12 +73,18 @@ TEST(ComposeTest, EveryModeOnThePixelsOfTheComposedPicture) {
        [](int x, int y) {
          return In(x, y, {300, 100, 400, 150}) ? kGreen : Base(x, y);
        }},
+      // 60 % keeps 60 % of the picture: red 153, blue 102 of blue over red.
       {"alpha blend at 60 %, black the key", Layer(icg_mode::kAlphaBlend, 0),
        [](int x, int) { return x >= 480 ? kBlue : 0; },
        [](int x, int y) { return x >= 480 ? 0x00990066u : Base(x, y); }},
-      {"a blend region has GDI edges", Layer(icg_mode::kAdditive, kMagenta, {10, 20, 30, 40}), Blue,
+      {"alpha blend over 100 %: as 100",
+       Layer(icg_mode::kAlphaBlend, 0, {0, 0, kWidth, kHeight}, 0, 0xFFFFFFFF), Blue, Base},
+      // Grey added to pure red or green saturates where it meets them.
+      {"a blend region has GDI edges, additions saturate and skip the key",
+       Layer(icg_mode::kAdditive, kMagenta, {10, 20, 30, 40}),
+       [](int x, int) { return x % 2 == 0 ? 0x00808080u : kMagenta; },
        [](int x, int y) {
-         return In(x, y, {10, 20, 30, 40}) ? Base(x, y) | kBlue : Base(x, y);
+         return In(x, y, {10, 20, 30, 40}) && x % 2 == 0 ? Base(x, y) | 0x00808080u : Base(x, y);
        }},
       {"stencil of layer 3", Layer(icg_mode::kStencil, kMagenta, {}, 3), mask,
        [&](int x, int y) { return In(x, y, box) ? Third(x, y) : Base(x, y); }},
