@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -85,13 +86,21 @@ class RunningBoard {
   RunningBoard()
       : thread_([this] {
           exit_code_ = RunBoard(GetModuleHandleA(nullptr), SW_SHOWNOACTIVATE, &FakeModulePath);
+          // A quit message left behind would end the next message loop of this thread.
+          MSG quit;
+          quit_left_ = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+          ended_ = true;
         }) {
-    WaitFor([&] { return (window_ = FindWindowA("PARALLUX", "Parallux")) != nullptr; }, 20000);
+    WaitFor([&] { return ended_ || (window_ = FindWindowA("PARALLUX", "Parallux")) != nullptr; },
+            20000);
     SendMessageA(window_, WM_NULL, 0, 0);  // returns once the window's creation is over
   }
   ~RunningBoard() { Close(); }
 
   HWND window() const { return window_; }
+  // Whether the program has ended, and then whether it left a quit message behind.
+  bool ended() const { return ended_; }
+  bool quit_left() const { return quit_left_; }
   // A command that has taken effect when this returns.
   void Send(WORD command) const { SendMessageA(window_, WM_COMMAND, command, 0); }
   // A command that opens a modal dialog is posted, and the dialog waited for.
@@ -111,6 +120,8 @@ class RunningBoard {
  private:
   HWND window_ = nullptr;
   int exit_code_ = -1;
+  bool quit_left_ = false;
+  std::atomic<bool> ended_{false};
   std::thread thread_;
 };
 

@@ -93,14 +93,6 @@ TEST_F(BoardSession, ACopyWaitsOutABusyClipboardWithoutBlockingAndLogsWhenItGive
   EXPECT_EQ(1, program_.Count("CopyToClipboard : the clipboard stayed busy after 3"));
 }
 
-DWORD WINAPI RunBoardThread(LPVOID exit_code) {
-  *static_cast<int*>(exit_code) =
-      RunBoard(GetModuleHandleA(nullptr), SW_SHOWNOACTIVATE, &FakeModulePath);
-  MSG quit;
-  // A quit message left behind would end the next message loop of this thread.
-  return PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) ? 1 : 0;
-}
-
 // A setup that cannot make the canvas, a buffer or a layer refuses the window: logged,
 // nothing left behind, and the program ends with code 0.
 TEST(BoardStartTest, ASetupThatFailsRefusesTheWindowLeavesNothingAndEndsWithCodeZero) {
@@ -121,21 +113,12 @@ TEST(BoardStartTest, ASetupThatFailsRefusesTheWindowLeavesNothingAndEndsWithCode
     const gdi::LiveCounts before = gdi::Live();
     gdi::FailCreation(f.gdi_creation);
     FailPixelAllocation(f.pixel_allocation);
-    int exit_code = -1;
-    HANDLE thread = CreateThread(nullptr, 0, &RunBoardThread, &exit_code, 0, nullptr);
-    const DWORD waited = WaitForSingleObject(thread, 10000);
+    RunningBoard board;
     gdi::FailCreation(-1);
     FailPixelAllocation(-1);
-    if (waited != WAIT_OBJECT_0) {  // it made a window after all: end it before failing
-      PostMessageA(FindWindowA("PARALLUX", nullptr), WM_CLOSE, 0, 0);
-      WaitForSingleObject(thread, 10000);
-    }
-    DWORD quit_left = 1;
-    GetExitCodeThread(thread, &quit_left);
-    CloseHandle(thread);
-    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), waited) << f.what << ": it did not end by itself";
-    EXPECT_EQ(0, exit_code) << f.what;
-    EXPECT_EQ(0u, quit_left) << f.what << ": a quit message was left in the queue";
+    EXPECT_TRUE(WaitFor([&] { return board.ended(); }, 10000)) << f.what << ": it went on";
+    EXPECT_EQ(0, board.Close()) << f.what;
+    EXPECT_FALSE(board.quit_left()) << f.what << ": a quit message was left in the queue";
     EXPECT_EQ(before, gdi::Live()) << f.what;
   }
   for (const auto& f : failures) EXPECT_LE(1, program.Count(f.what)) << f.what;
