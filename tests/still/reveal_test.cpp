@@ -17,18 +17,16 @@ namespace {
 // Grey depth pictures with the far plane (black) in each: steps, a dome, letter strokes.
 std::vector<uint32_t> MakeDepth(int scene, int32_t w, int32_t h) {
   std::vector<uint32_t> d(static_cast<size_t>(w) * h);
-  for (int32_t y = 0; y < h; ++y) {
-    for (int32_t x = 0; x < w; ++x) {
-      const double r = std::hypot(x - w / 2.0, y - h / 2.0) / (h * 0.45);
-      const uint32_t v[] = {
-          std::vector<uint32_t>{0, 192, 64, 255, 128, 0}[static_cast<size_t>(x * 6 / w)],
-          r < 1 ? static_cast<uint32_t>(255 * std::sqrt(1 - r * r)) : 0u,
-          (x > 40 && ((x % 90 < 22 && std::abs(y - h / 2) < h * 3 / 10) ||
-                      (x % 180 < 90 && std::abs(y - h / 2) < 10)))
-              ? 200u
-              : 0u};
-      d[static_cast<size_t>(y) * w + x] = v[scene] * 0x010101u;
-    }
+  const uint32_t steps[] = {0, 192, 64, 255, 128, 0};
+  for (size_t i = 0; i < d.size(); ++i) {
+    const auto x = static_cast<int32_t>(i % w), y = static_cast<int32_t>(i / w);
+    const double r = std::hypot(x - w / 2.0, y - h / 2.0) / (h * 0.45);
+    const bool stroke = x > 40 && ((x % 90 < 22 && std::abs(y - h / 2) < h * 3 / 10) ||
+                                   (x % 180 < 90 && std::abs(y - h / 2) < 10));
+    const uint32_t v[] = {steps[x * 6 / w],
+                          r < 1 ? static_cast<uint32_t>(255 * std::sqrt(1 - r * r)) : 0u,
+                          stroke ? 200u : 0u};
+    d[i] = v[scene] * 0x010101u;
   }
   return d;
 }
@@ -41,7 +39,7 @@ double RevealedShare(int scene, int32_t w, int32_t h, const StereogramParams& p,
                      const RevealSettings& given, const std::vector<uint32_t>& text, Dress dress,
                      RevealResult& result) {
   const size_t n = static_cast<size_t>(w) * h;
-  std::vector<uint32_t> depth = MakeDepth(scene, w, h), dots(n), row(static_cast<size_t>(w));
+  std::vector<uint32_t> depth = MakeDepth(scene, w, h), dots(n), revealed(n);
   DotGenerator generator(12345);
   const uint32_t period =
       SynthesizeStereogram(w, h, depth.data(), text.data(), dots.data(), p, generator);
@@ -51,20 +49,16 @@ double RevealedShare(int scene, int32_t w, int32_t h, const StereogramParams& p,
   for (int32_t r = 0; r < h; ++r) WriteBufferRow({w, h, rgb.data()}, r, &dressed[r * size_t(w)]);
   result = RevealDepth({w, h, rgb.data()}, given, {w, h, out.data()});
   if (!result.revealed || result.reading.period != period) return 0;
+  for (int32_t r = 0; r < h; ++r) ReadBufferRow({w, h, out.data()}, r, &revealed[r * size_t(w)]);
   const auto shift = [&](uint32_t byte) {
     return (((p.reverse ? byte ^ 0xFF : byte) * period) >> 8) / 4;
   };
   uint64_t linked = 0, right = 0;
-  for (int32_t r = 0; r < h; ++r) {
-    ReadBufferRow({w, h, out.data()}, r, row.data());
-    const uint32_t* d = &depth[r * size_t(w)];
-    const uint32_t* o = &dots[r * size_t(w)];
-    for (int32_t x = 0; x < w; ++x) {
-      const auto local = static_cast<int32_t>(period - shift(d[x] & 0xFF));
-      if (x < local || o[x] != o[x - local]) continue;
-      ++linked;
-      right += shift(row[x] & 0xFF) == shift(d[x] & 0xFF);
-    }
+  for (size_t i = 0; i < n; ++i) {
+    const auto local = static_cast<int32_t>(period - shift(depth[i] & 0xFF));
+    if (static_cast<int32_t>(i % w) < local || dots[i] != dots[i - local]) continue;
+    ++linked;
+    right += shift(revealed[i] & 0xFF) == shift(depth[i] & 0xFF);
   }
   return static_cast<double>(right) / static_cast<double>(linked);
 }
