@@ -21,8 +21,7 @@
 namespace {
 
 TEST(GifTest, FramesDecodeToTheStillsOfTheirFrames) {
-  constexpr int32_t kW = 120;
-  constexpr int32_t kH = 40;
+  constexpr int32_t kW = 120, kH = 40;
   std::vector<uint8_t> depth(static_cast<size_t>(kW) * kH * 3, 0);
   for (int32_t y = 10; y < 30; ++y)
     std::fill_n(&depth[(static_cast<size_t>(y) * kW + 40) * 3], 150, 200);
@@ -54,10 +53,10 @@ TEST(GifTest, FramesDecodeToTheStillsOfTheirFrames) {
       size_t wrong = 0;
       for (size_t i = 0; i < still.size() / 3; ++i) {
         const uint32_t made = PackPixel(still[i * 3], still[i * 3 + 1], still[i * 3 + 2]);
-        const uint8_t* rgb = &decoded[(k * still.size()) + i * 3];
-        const uint32_t got = PackPixel(rgb[0], rgb[1], rgb[2]);
+        const uint8_t* got = &decoded[(k * still.size()) + i * 3];
         // Colour dots through the fixed quantization, grey ones as they are.
-        wrong += got != (dot_mode == 1 ? made : ColourPalette()[ColourIndex(made)]);
+        wrong += PackPixel(got[0], got[1], got[2]) !=
+                 (dot_mode == 1 ? made : ColourPalette()[ColourIndex(made)]);
       }
       EXPECT_EQ(wrong, 0u) << "dot mode " << dot_mode << ", frame " << k;
     }
