@@ -81,27 +81,22 @@ class ParalluxProcess {
     return static_cast<int>(code);
   }
 
-  // The picture the copy command puts on the clipboard, top line first; empty when none
-  // came. The clipboard is emptied first, so that it can only be this copy's; on X11 it
-  // may be busy for a moment.
+  // The 960 x 320 picture the copy command puts on the clipboard, bottom line first; empty
+  // when none came. The clipboard is emptied first, so that it can only be this copy's; on
+  // X11 it may be busy for a moment.
   std::vector<std::uint32_t> Copy() const {
-    std::vector<std::uint32_t> pixels(960 * 320);
     if (!WaitFor([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return {};
     EmptyClipboard();
     CloseClipboard();
     SendMessageTimeoutA(window_, WM_COMMAND, IDM_COPY, 0, SMTO_NORMAL, 5000, nullptr);
     if (!WaitFor([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return {};
-    BITMAPINFO format{};
-    format.bmiHeader = {sizeof format.bmiHeader, 960, -320, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    HDC screen = GetDC(nullptr);
     const HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
     BITMAP info{};
-    if (GetObjectA(bitmap, sizeof info, &info) != sizeof info || info.bmWidth != 960 ||
-        info.bmHeight != 320 ||
-        GetDIBits(screen, bitmap, 0, 320, pixels.data(), &format, DIB_RGB_COLORS) != 320) {
-      pixels.clear();
+    std::vector<std::uint32_t> pixels;
+    if (GetObjectA(bitmap, sizeof info, &info) == sizeof info && info.bmWidth == 960 &&
+        info.bmHeight == 320) {
+      pixels = canvas_test::ReadBitmap(bitmap, 960, 320);
     }
-    ReleaseDC(nullptr, screen);
     CloseClipboard();
     return pixels;
   }
@@ -111,15 +106,16 @@ class ParalluxProcess {
   HWND window_ = nullptr;
 };
 
-// The repeat distance of the far plane above the text (lines 0 to 50); 0 while it is no
-// field of dots, such as a flat picture, which repeats with any distance (neighbouring
-// grey dots agree once in 256).
+// The repeat distance of the far plane above the text (the top 51 lines, the last of the
+// bottom-up picture); 0 while it is no field of dots, such as a flat picture, which
+// repeats with any distance (neighbouring grey dots agree once in 256).
 int FarPlanePeriod(const std::vector<std::uint32_t>& p) {
+  constexpr int kFrom = 960 * (320 - 51), kTo = 960 * 320;
   int neighbours = 0;
-  for (int at = 1; at < 960 * 51 && !p.empty(); ++at) neighbours += p[at] == p[at - 1];
+  for (int at = kFrom + 1; at < kTo && !p.empty(); ++at) neighbours += p[at] == p[at - 1];
   for (int period = 1; period <= 480 && !p.empty() && neighbours < 960 * 51 / 20; ++period) {
     int repeats = 0;
-    for (int at = 0; at < 960 * 51; ++at) repeats += at % 960 >= period && p[at] == p[at - period];
+    for (int at = kFrom; at < kTo; ++at) repeats += at % 960 >= period && p[at] == p[at - period];
     if (repeats == (960 - period) * 51) return period;
   }
   return 0;
