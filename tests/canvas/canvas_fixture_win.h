@@ -110,18 +110,10 @@ inline std::vector<std::uint32_t> ReadBitmap(HBITMAP bitmap, int width, int heig
   return pixels;
 }
 
-// The composed picture as the clipboard copy takes it: blitted out of its DC, since a
-// bitmap's bits are never read while a DC holds it.
+// The composed picture as the clipboard copy takes it (the composition test shows that
+// this is the picture each mode composes).
 inline std::vector<std::uint32_t> ReadComposition(CICG& canvas) {
-  HDC memory = CreateCompatibleDC(canvas.compose_dc);
-  HBITMAP copy = CreateCompatibleBitmap(canvas.compose_dc, canvas.width, canvas.height);
-  HGDIOBJ old = SelectObject(memory, copy);
-  BitBlt(memory, 0, 0, canvas.width, canvas.height, canvas.compose_dc, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  std::vector<std::uint32_t> pixels = ReadBitmap(copy, canvas.width, canvas.height);
-  DeleteObject(copy);
-  return pixels;
+  return ReadBitmap(canvas.CopyPicture().get(), canvas.width, canvas.height);
 }
 
 // A layer's pixels through the canvas's own transfer.
