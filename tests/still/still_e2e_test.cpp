@@ -40,10 +40,7 @@ struct Outcome {
 // parallux-still with `args`, run in `folder`: a folder of each test's own, as CTest may
 // run the tests at the same time.
 Outcome RunStill(const std::string& folder, const std::string& args) {
-  std::string program = "../" PARALLUX_STILL_PATH;
-#ifdef _WIN32
-  std::replace(program.begin(), program.end(), '/', '\\');
-#endif
+  const std::string program = fs::path("../" PARALLUX_STILL_PATH).make_preferred().string();
   int code = std::system(("cd " + folder + " && " + program + " " + args + " >../" + folder +
                           ".out 2>../" + folder + ".err")
                              .c_str());
