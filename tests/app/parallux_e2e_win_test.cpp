@@ -172,14 +172,12 @@ TEST(ParalluxProgram, RunsOnEveryBadInputWithThePictureOfItsSavedWidthAndWholeTe
           << "no field of dots came through the clipboard";
       EXPECT_EQ(0, program.Close(WM_CLOSE));
     }
-    const auto key = [&](const char* name) {
-      return static_cast<int>(GetPrivateProfileIntA("SETTINGS", name, -1, ini.c_str()));
-    };
     // What is read is held to the dialogs' ranges, as the settings test shows.
-    const int width = key("PWD"), reverse = key("REV");
+    const int width = static_cast<int>(GetPrivateProfileIntA("SETTINGS", "PWD", 0, ini.c_str()));
+    const bool reverse = GetPrivateProfileIntA("SETTINGS", "REV", 0, ini.c_str()) != 0;
     // Reversed, the far plane's period is the smallest of the reversed period W.
     const auto nearest = [](int w) { return w - w * 255 / 256 / 4; };
-    EXPECT_EQ(reverse != 0 ? nearest(nearest(width)) : width, period)
+    EXPECT_EQ(reverse ? nearest(nearest(width)) : width, period)
         << "the picture is not made with the saved width: " << folder.Read("Parallux.ini");
     // The saved texts: within their capacity, and never half a double-byte character at
     // the end.
