@@ -16,8 +16,7 @@ TEST(BoardRulesTest, SettingsFromAFileAreHeldToTheDialogsRanges) {
   for (const auto& w : widths) {
     EXPECT_EQ(w.fitted, board::FitParallaxWidth(w.value, w.picture_width)) << w.value;
   }
-  EXPECT_EQ(255u, board::FitTextDepth(255));
-  EXPECT_EQ(255u, board::FitTextDepth(0xFFFFFFFF));
+  for (std::uint32_t depth : {255u, 0xFFFFFFFFu}) EXPECT_EQ(255u, board::FitTextDepth(depth));
   EXPECT_EQ(1u, board::FitDotMode(1));
   for (std::uint32_t other : {0u, 2u, 7u}) EXPECT_EQ(2u, board::FitDotMode(other)) << other;
 }

@@ -35,9 +35,9 @@ TEST(SettingsTest, AFileHeldOpenOrReadOnlyIsLeftAsItWasAndTheLogSaysWhy) {
     ProgramFolder program;
     const std::string ini = program.Path("Parallux.ini"), kept = "[SETTINGS]\r\nPWD=150\r\n";
     program.WriteSettings(kept);
-    ScopedHandle holder(held ? CreateFileA(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr)
-                             : INVALID_HANDLE_VALUE);
+    ScopedHandle holder(
+        held ? CreateFileA(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+             : INVALID_HANDLE_VALUE);
     if (!held) SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
     program.Start();
     g_board.parallax_width = 200;

@@ -14,9 +14,8 @@ TEST(LayerTest, TransfersRoundTripInRowOrderAndLeaveTheCurrentLayerSelected) {
   CICG canvas(window.get());
   ASSERT_EQ(2, canvas.CreateLayer(ICGLayer{}));
   const std::size_t count = static_cast<std::size_t>(kWidth) * kHeight;
-  for (std::size_t i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < count; ++i)
     canvas.dst_buffer[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0x00FFFFFF;
-  }
   canvas.dst_buffer[0] = 0x00FF0000;  // the bottom-left pixel: pure red
   const std::vector<std::uint32_t> written(canvas.dst_buffer, canvas.dst_buffer + count);
   const HGDIOBJ current = GetCurrentObject(canvas.draw_dc, OBJ_BITMAP);

@@ -33,8 +33,7 @@ std::vector<fs::path> Entries(const std::string& folder) {
 
 struct Outcome {
   int code;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 // parallux-still with `args`, run in `folder`: a folder of each test's own, as CTest may
