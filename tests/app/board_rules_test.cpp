@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -51,13 +52,11 @@ TEST(BoardRulesTest, ATextIsCutBeforeADoubleByteCharacterThatWouldNotFit) {
   for (int i = 0; i < 21; ++i) kana += "テ";
   std::string mixed = "a";
   for (int i = 0; i < 20; ++i) mixed += "表";  // its trail byte 0x5C looks like a separator
-  const struct {
-    std::string text;
-    std::size_t kept;
-  } cases[] = {{std::string(39, 'a') + "あ", 39}, {kana, 40}, {mixed, 39}, {"short", 5}};
-  for (auto c : cases) {
-    board::CutText(c.text.data(), 40);
-    EXPECT_EQ(c.kept, std::string(c.text.c_str()).size()) << c.text;
+  const std::pair<std::string, std::size_t> cases[] = {
+      {std::string(39, 'a') + "あ", 39}, {kana, 40}, {mixed, 39}, {"short", 5}};  // text, kept
+  for (auto [text, kept] : cases) {
+    board::CutText(text.data(), 40);
+    EXPECT_EQ(kept, std::string(text.c_str()).size()) << text;
   }
 }
 

@@ -41,8 +41,6 @@ class BoardSession : public ::testing::Test {
 
 TEST_F(BoardSession,
        TheOptionsShowTheSettingsRefuseWhatIsOutOfRangeOrOverflowsAndKeepWhatCameBefore) {
-  const char* kWidth = "オプション: 視差幅が範囲外です";
-  const char* kDepth = "オプション: テキスト位置が範囲外です";
   g_board.dot_mode = 7;  // from a file: any value but 1 is colour
   const struct {
     const char* width;
@@ -51,8 +49,9 @@ TEST_F(BoardSession,
     const char* refusal;  // "" when accepted
     const char* stored;   // width, depth, dot mode
   } cases[] = {
-      {"4294967396", "200", IDC_GREY_DOTS, kWidth, "100 200 7"},  // wrapped, it would be 100
-      {"150", "256", IDC_GREY_DOTS, kDepth, "150 200 7"},         // the width is stored first
+      // Wrapped, the width would be 100; the width is stored before the depth is refused.
+      {"4294967396", "200", IDC_GREY_DOTS, "オプション: 視差幅が範囲外です", "100 200 7"},
+      {"150", "256", IDC_GREY_DOTS, "オプション: テキスト位置が範囲外です", "150 200 7"},
       {" 480 ", "255", IDC_COLOUR_DOTS, "", "480 255 2"},
   };
   for (const auto& c : cases) {

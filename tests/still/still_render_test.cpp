@@ -67,10 +67,9 @@ TEST(RenderStillTest, EqualsTheBoardsSynthesisOfTheWholePicture) {
       for (int32_t y = y0; y <= y1; ++y)
         for (int32_t x = x0; x <= x1; ++x) std::copy_n(rgb, 3, &depth[(y * k.w + x) * 3]);
     }
-    const StillFrame still{{k.parallax_width, k.reverse, 4, k.dot_mode, k.text_depth},
-                           k.guides,
-                           static_cast<uint32_t>(rng()),
-                           k.frame};
+    const auto seed = static_cast<uint32_t>(rng());
+    const StillFrame still{
+        {k.parallax_width, k.reverse, 4, k.dot_mode, k.text_depth}, k.guides, seed, k.frame};
     std::vector<uint8_t> picture = depth;
     RenderStill({k.w, k.h, picture.data()}, still);
     EXPECT_TRUE(Expected(depth, k.w, k.h, still) == picture) << k.w << "x" << k.h;
