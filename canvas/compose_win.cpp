@@ -179,7 +179,7 @@ class CanvasComposer {
 
 std::int32_t CICG::DrawFrame() {
   // A clipboard copy waits for the frame to be whole (see CopyToClipboard).
-  ScopedCriticalSection hold(&canvas_lock);
+  ScopedCriticalSection hold(canvas_lock);
   CanvasComposer composer(*this);
   for (const auto& layer : layers) {
     if (!composer.Compose(*layer)) {

@@ -85,7 +85,7 @@ DWORD CICG::StartWorker(void* data, ICGFrameCallback callback, float rate) {
     if (running.load() || WaitForSingleObject(thread_handle.get(), kStopWaitMs) != WAIT_OBJECT_0) {
       return ERROR_BUSY;
     }
-    CloseHandle(thread_handle.release(nullptr));
+    thread_handle.Close(nullptr);
   }
   if (!stop_event.valid()) {
     stop_event.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
@@ -171,7 +171,7 @@ void CICG::StopFrameThread() {
     break;
   }
 
-  if (!CloseHandle(thread_handle.release(nullptr))) {
+  if (!thread_handle.Close(nullptr)) {
     TheLog().LogSystemError(4, kIcgSourceFile, 3789, GetLastError());
   }
 }

@@ -119,11 +119,11 @@ class CICG {
 
   // The canvas record. Callers read these fields directly (size, DCs, key colour,
   // buffers, user data); their order is part of the library's interface.
-  CRITICAL_SECTION canvas_lock;  // excludes a clipboard copy from a composition
-  HANDLE console_output;         // INVALID_HANDLE_VALUE in window mode
-  HANDLE console_input;          // console mode only
-  HANDLE console_buffer;         // the screen buffer made for console mode
-  HWND window;                   // the drawing target
+  CriticalSection canvas_lock;  // excludes a clipboard copy from a composition
+  HANDLE console_output;        // INVALID_HANDLE_VALUE in window mode
+  HANDLE console_input;         // console mode only
+  HANDLE console_buffer;        // the screen buffer made for console mode
+  HWND window;                  // the drawing target
   gdi::WindowDC window_dc;
   std::int32_t layer_counter;                     // number of the last layer created
   std::vector<std::unique_ptr<ICGLayer>> layers;  // creation order, base layer first
@@ -152,6 +152,8 @@ class CICG {
 
   void BuildConsoleTarget();
   void BuildDrawingTarget();
+  // The composition DC and its bitmap, the size of the drawing target.
+  void BuildComposition();
   // Releases whatever is held; also what a failed construction runs, which keeps the
   // error text of its failure.
   void Release(bool keep_error_text = false) noexcept;

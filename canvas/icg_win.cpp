@@ -17,6 +17,17 @@ namespace {
 constexpr COLORREF kDefaultKeyColor = 0x00FF00FF;
 constexpr std::uint32_t kDefaultFramePeriod = 16;
 
+// Layer 1, copied into the picture as it is.
+std::unique_ptr<ICGLayer> BaseLayer(HBITMAP bitmap) {
+  auto base = std::make_unique<ICGLayer>();
+  *base = ICGLayer{};
+  base->number = 1;
+  base->mode = icg_mode::kCopy;
+  base->rop = SRCCOPY;
+  base->bitmap = bitmap;
+  return base;
+}
+
 }  // namespace
 
 CICG::CICG(HWND target)
@@ -41,7 +52,6 @@ CICG::CICG(HWND target)
       dst_buffer(nullptr),
       frame_callback(nullptr),
       user_data(nullptr) {
-  InitializeCriticalSection(&canvas_lock);
   try {
     if (target == nullptr) BuildConsoleTarget();
     BuildDrawingTarget();
@@ -116,37 +126,25 @@ void CICG::BuildDrawingTarget() {
   dst_buffer = AllocatePixels(pixels);
   if (dst_buffer == nullptr) icg_report::RaiseWithCode(510, ERROR_NOT_ENOUGH_MEMORY);
 
-  auto base = std::make_unique<ICGLayer>();
-  *base = ICGLayer{};
-  base->number = 1;
-  base->mode = icg_mode::kCopy;
-  base->rop = SRCCOPY;
+  layers.push_back(BaseLayer(base_bitmap.release()));
   layer_counter = 1;
-  base->bitmap = base_bitmap.release();
-  layers.push_back(std::move(base));
   current_layer = 1;
 
   // Each selection replaces a stock object of the new DC; deleting those is a no-op that
   // still tells whether the DC is sound.
-  HGDIOBJ replaced = SelectObject(draw_dc, layers.front()->bitmap);
-  if (replaced == nullptr) icg_report::Raise(518);
-  if (!gdi::DeleteObject(replaced)) icg_report::Raise(523);
-  replaced = SelectObject(draw_dc, GetStockObject(WHITE_PEN));
-  if (replaced == nullptr) icg_report::Raise(529);
-  if (!gdi::DeleteObject(replaced)) icg_report::Raise(534);
-  replaced = SelectObject(draw_dc, GetStockObject(WHITE_BRUSH));
-  if (replaced == nullptr) icg_report::Raise(540);
-  if (!gdi::DeleteObject(replaced)) icg_report::Raise(545);
+  const struct {
+    HGDIOBJ object;
+    int select_line, delete_line;
+  } selections[] = {{layers.front()->bitmap, 518, 523},
+                    {GetStockObject(WHITE_PEN), 529, 534},
+                    {GetStockObject(WHITE_BRUSH), 540, 545}};
+  for (const auto& selection : selections) {
+    HGDIOBJ replaced = SelectObject(draw_dc, selection.object);
+    if (replaced == nullptr) icg_report::Raise(selection.select_line);
+    if (!gdi::DeleteObject(replaced)) icg_report::Raise(selection.delete_line);
+  }
   MoveToEx(draw_dc, 0, 0, nullptr);
-
-  compose_dc.reset(gdi::CreateMemoryDC(window_dc));
-  if (!compose_dc) icg_report::Raise(554);
-  gdi::Bitmap composition(gdi::CreateBitmap(window_dc, width, height));
-  if (!composition) icg_report::Raise(560);
-  replaced = SelectObject(compose_dc, composition.get());
-  if (replaced == nullptr) icg_report::Raise(566);
-  compose_bitmap = std::move(composition);
-  if (!gdi::DeleteObject(replaced)) icg_report::Raise(571);
+  BuildComposition();
 
   pacing = pacing::FramePacing{};
   pacing.last_frame_time = GetTickCount();
@@ -162,6 +160,17 @@ void CICG::BuildDrawingTarget() {
     // The cell size serves text placement only; the canvas is usable without it.
     TheLog().LogSystemError(4, kIcgSourceFile, 596, GetLastError());
   }
+}
+
+void CICG::BuildComposition() {
+  compose_dc.reset(gdi::CreateMemoryDC(window_dc));
+  if (!compose_dc) icg_report::Raise(554);
+  gdi::Bitmap composition(gdi::CreateBitmap(window_dc, width, height));
+  if (!composition) icg_report::Raise(560);
+  HGDIOBJ replaced = SelectObject(compose_dc, composition.get());
+  if (replaced == nullptr) icg_report::Raise(566);
+  compose_bitmap = std::move(composition);
+  if (!gdi::DeleteObject(replaced)) icg_report::Raise(571);
 }
 
 void CICG::Release(bool keep_error_text) noexcept {
@@ -206,5 +215,4 @@ void CICG::Release(bool keep_error_text) noexcept {
   FreePixels(dst_buffer);
   dst_buffer = nullptr;
   stencil_scratch.reset();
-  DeleteCriticalSection(&canvas_lock);
 }

@@ -87,7 +87,7 @@ HBITMAP CICG::LoadBitmapFile(const char* path) {
 gdi::Bitmap CICG::CopyPicture() {
   // The frame thread composes into compose_dc under this lock; holding it here makes
   // the copy one whole frame, never one caught halfway.
-  ScopedCriticalSection hold(&canvas_lock);
+  ScopedCriticalSection hold(canvas_lock);
   gdi::Bitmap copy;
   gdi::MemoryDC memory(compose_dc.get());
   if (!memory) return copy;

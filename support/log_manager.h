@@ -51,9 +51,9 @@ class CILogManager {
   virtual void Dump2(const char* text, const void* bytes, std::int32_t count);
 
  protected:
-  ScopedHandle file_handle;   // INVALID_HANDLE_VALUE while no file is open
-  CRITICAL_SECTION log_lock;  // recursive: Write holds it across Open and Purge
-  char log_folder[256];       // ends in the separator, or empty
+  ScopedHandle file_handle;  // INVALID_HANDLE_VALUE while no file is open
+  CriticalSection log_lock;  // recursive: Write holds it across Open and Purge
+  char log_folder[256];      // ends in the separator, or empty
   char log_base[256];
   char log_path[260];            // the current file 0
   std::int32_t file_count;       // numbered files kept, the current one included

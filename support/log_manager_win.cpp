@@ -52,7 +52,6 @@ CILogManager::CILogManager() noexcept : file_handle(INVALID_HANDLE_VALUE) {
       log_base[0] = '\0';
     }
   }
-  InitializeCriticalSection(&log_lock);
   file_count = 10;
   level_threshold = 0;
 }
@@ -61,7 +60,6 @@ CILogManager::~CILogManager() {
   PreservedLastError keep_error;
   // file_handle closes itself after this; what is buffered goes out first.
   if (file_handle.valid()) FlushFileBuffers(file_handle.get());
-  DeleteCriticalSection(&log_lock);
 }
 
 void CILogManager::Purge(std::int32_t keep) {
@@ -92,7 +90,7 @@ void CILogManager::SetupByName(const char* folder, const char* base, std::int32_
 void CILogManager::Setup(const char* folder, const char* base, std::int32_t count,
                          std::int32_t level) {
   PreservedLastError keep_error;
-  ScopedCriticalSection hold(&log_lock);
+  ScopedCriticalSection hold(log_lock);
   if (file_handle.valid()) Close();
   set_rotated_ = false;
   CopyCut(log_folder, sizeof log_folder, folder);
@@ -107,7 +105,7 @@ void CILogManager::SetLimitsByName(std::int32_t count, const char* level_name) {
 
 void CILogManager::SetLimits(std::int32_t count, std::int32_t level) {
   PreservedLastError keep_error;
-  ScopedCriticalSection hold(&log_lock);
+  ScopedCriticalSection hold(log_lock);
   if (file_handle.valid()) Close();
   set_rotated_ = false;
   if (count >= 0) file_count = count;
@@ -118,7 +116,7 @@ DWORD CILogManager::Open() {
   // The code is returned, not left in GetLastError: failed deletes and renames of files
   // that do not exist yet must not change the caller's last error either.
   PreservedLastError keep_error;
-  ScopedCriticalSection hold(&log_lock);
+  ScopedCriticalSection hold(log_lock);
   const bool rotated = set_rotated_;
   if (file_handle.valid()) Close();
   if (file_count <= 0) return 0;
@@ -158,7 +156,7 @@ DWORD CILogManager::Open() {
 
 void CILogManager::Close() {
   PreservedLastError keep_error;
-  ScopedCriticalSection hold(&log_lock);
+  ScopedCriticalSection hold(log_lock);
   set_rotated_ = false;
   if (!file_handle.valid()) return;
   FlushFileBuffers(file_handle.get());
@@ -174,7 +172,7 @@ void CILogManager::Log(std::int32_t level, const char* file, std::int32_t line, 
 
 void CILogManager::Write(const char* format, ...) {
   PreservedLastError keep_error;
-  ScopedCriticalSection hold(&log_lock);
+  ScopedCriticalSection hold(log_lock);
   if (!file_handle.valid()) {
     if (Open() != 0) return;
     Purge(file_count);
