@@ -1,9 +1,10 @@
 #include <gif_lib.h>
 
 #include <cstring>
+#include <memory>
 #include <new>
 
-#include "still/gif_writer.h"
+#include "animation/gif_writer.h"
 
 namespace {
 
@@ -64,12 +65,11 @@ bool GifWriter::Begin(int32_t width, int32_t height, const GifPalette& palette, 
     colours[i].Green = static_cast<GifByteType>(palette[i] >> 8);
     colours[i].Blue = static_cast<GifByteType>(palette[i]);
   }
-  ColorMapObject* map = GifMakeMapObject(256, colours);
-  if (map == nullptr) throw std::bad_alloc();
+  const std::unique_ptr<ColorMapObject, decltype(&GifFreeMapObject)> map(
+      GifMakeMapObject(256, colours), GifFreeMapObject);
+  if (!map) throw std::bad_alloc();
   // The screen descriptor keeps its own copy of the colour map.
-  const int put = EGifPutScreenDesc(e.gif, width, height, 8, 0, map);
-  GifFreeMapObject(map);
-  if (put == GIF_ERROR) {
+  if (EGifPutScreenDesc(e.gif, width, height, 8, 0, map.get()) == GIF_ERROR) {
     *error = Failed("screen descriptor", e.gif->Error);
     return false;
   }

@@ -7,7 +7,8 @@
 #include <cstring>
 #include <new>
 
-#include "still/gif_writer.h"
+#include "animation/gif_writer.h"
+#include "support/scoped_win.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -106,7 +107,8 @@ bool SetDelayAndLoop(const std::vector<uint8_t>& gif, uint16_t delay, std::vecto
 }  // namespace
 
 struct GifWriter::Encoder {
-  bool uninitialize = false;
+  // First, so that it is left last: the objects below must be released while COM is up.
+  ScopedComApartment com{COINIT_MULTITHREADED};
   ComPtr<IWICImagingFactory> factory;
   ComPtr<IStream> stream;
   ComPtr<IWICBitmapEncoder> encoder;
@@ -114,15 +116,6 @@ struct GifWriter::Encoder {
   int32_t width = 0;
   int32_t height = 0;
   uint16_t delay = 0;
-
-  ~Encoder() {
-    // The objects first: they must be released while COM is still up.
-    palette.Reset();
-    encoder.Reset();
-    stream.Reset();
-    factory.Reset();
-    if (uninitialize) CoUninitialize();
-  }
 };
 
 GifWriter::GifWriter() = default;
@@ -135,15 +128,13 @@ bool GifWriter::Begin(int32_t width, int32_t height, const GifPalette& palette, 
   e.width = width;
   e.height = height;
   e.delay = delay_cs;
-  // A thread that already chose another apartment keeps it; WIC works in either.
-  HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  e.uninitialize = SUCCEEDED(hr);
-  if (FAILED(hr) && hr != RPC_E_CHANGED_MODE) {
-    *error = Failed("COM", hr);
+  // WIC works in either apartment.
+  if (!e.com.usable()) {
+    *error = Failed("COM", e.com.result());
     return false;
   }
-  hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                        IID_PPV_ARGS(&e.factory));
+  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&e.factory));
   if (FAILED(hr)) {
     *error = Failed("the imaging component", hr);
     return false;
@@ -208,11 +199,13 @@ bool GifWriter::Finish(std::vector<uint8_t>* gif, std::string* error) {
     return false;
   }
   const auto size = static_cast<size_t>(stat.cbSize.QuadPart);
-  const void* bytes = GlobalLock(memory);
-  if (bytes == nullptr) throw std::bad_alloc();
-  const auto* first = static_cast<const uint8_t*>(bytes);
-  const std::vector<uint8_t> encoded(first, first + size);
-  GlobalUnlock(memory);
+  std::vector<uint8_t> encoded;
+  {
+    const ScopedGlobalLock locked(memory);
+    if (locked.bytes() == nullptr) throw std::bad_alloc();
+    const auto* first = static_cast<const uint8_t*>(locked.bytes());
+    encoded.assign(first, first + size);
+  }
   if (!SetDelayAndLoop(encoded, e.delay, gif)) {
     *error = "cannot encode the GIF: the encoder wrote a file that is not GIF89a";
     return false;

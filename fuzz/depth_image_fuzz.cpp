@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "still/image_file.h"
-#include "still/image_integrity.h"
+#include "images/image_file.h"
+#include "images/image_integrity.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "still/image_file.h"
+#include "images/image_file.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <new>
 
-#include "still/image_integrity.h"
+#include "images/image_integrity.h"
 
 // The one translation unit that holds stb's code. Only the two formats the program
 // reads are compiled in: fewer decoders, less code that sees untrusted files.

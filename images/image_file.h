@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "still/image_rows.h"
+#include "images/image_rows.h"
 
 // Larger pictures are refused before their pixels are decoded: a header can claim any
 // size. stb's own sizes and offsets are int; up to this side an 8-bit picture keeps

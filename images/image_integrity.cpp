@@ -1,4 +1,4 @@
-#include "still/image_integrity.h"
+#include "images/image_integrity.h"
 
 #include <array>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "still/image_rows.h"
+#include "images/image_rows.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "still/still_output.h"
+#include "images/replace_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "still/still_output.h"
+#include "images/replace_file.h"
 #include "support/scoped_win.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "still/still_render.h"
+#include "render/still_frame.h"
 
 #include <cstddef>
 #include <vector>
@@ -65,9 +65,9 @@ GeneratorMap FrameMap(const RgbView& picture, const StereogramParams& params) {
   return {from1 - from0, from0};
 }
 
-void RenderStill(const RgbView& picture, const StillFrame& still) {
+uint32_t RenderStill(const RgbView& picture, const StillFrame& still) {
   if (picture.width < 1 || picture.height < 1) {
-    return;
+    return still.seed;
   }
   uint32_t state = still.seed;
   if (still.frame > 1) {
@@ -76,7 +76,7 @@ void RenderStill(const RgbView& picture, const StillFrame& still) {
   }
   Rows rows(picture.width);
   uint32_t period = 0;
-  RunFrame(picture, still.params, state, true, rows, &period);
+  const uint32_t next = RunFrame(picture, still.params, state, true, rows, &period);
 
   if (still.guides) {
     const auto marks = GuideMarkRects(picture.width, period, still.params.text_depth,
@@ -85,4 +85,5 @@ void RenderStill(const RgbView& picture, const StillFrame& still) {
       FillBlack(picture, m.left, m.top, m.right, m.bottom);
     }
   }
+  return next;
 }

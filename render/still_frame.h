@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
+#include "images/image_rows.h"
 #include "stereogram/stereogram.h"
-#include "still/image_rows.h"
 
 // What one frame does to the dot generator: state -> a * state + c (mod 2^32). The
 // generator is linear and a frame's draws depend only on the depth picture and the
@@ -39,5 +39,6 @@ struct StillFrame {
 // (see GeneratorMap), so any frame number costs at most three frames. With `guides`
 // the two guide marks of that frame are painted black over it. Rows are made one at
 // a time, so apart from the picture only a few rows are allocated; throws
-// std::bad_alloc if even those cannot be.
-void RenderStill(const RgbView& picture, const StillFrame& still);
+// std::bad_alloc if even those cannot be. Returns the generator's state after the
+// frame: the seed of the frame after it.
+uint32_t RenderStill(const RgbView& picture, const StillFrame& still);

@@ -1,4 +1,4 @@
-#include "still/reveal.h"
+#include "reveal/reveal.h"
 
 #include <algorithm>
 #include <array>
@@ -199,8 +199,9 @@ std::vector<int32_t> SampleRows(int32_t height, int32_t width) {
   return rows;
 }
 
+// The shift of the nearest depth.
 uint32_t MaxShift(uint32_t period, int32_t divisor) {
-  return ((255 * period) >> 8) / static_cast<uint32_t>(divisor);
+  return DepthShift(0xFF00, period, static_cast<uint32_t>(divisor));
 }
 
 uint32_t ReversedPeriod(int32_t parallax_width, int32_t divisor, int32_t width) {
@@ -347,6 +348,78 @@ std::optional<uint32_t> FindTextView(const RgbView& picture, uint32_t lo, uint32
   return best;
 }
 
+// The darkest depth byte of each shift level from 0 to the nearest's, for a period `hi`.
+// Levels that no byte reaches (a divisor of 1 with a period above 256 skips some) take
+// the byte of the level below.
+std::vector<int32_t> BytesOfLevels(uint32_t hi, int32_t divisor, bool reverse) {
+  const auto div = static_cast<uint32_t>(divisor);
+  const uint32_t top = DepthShift(0xFF00, hi, div);
+  std::vector<int32_t> byte_of_level(top + 1, -1);
+  for (int32_t b = 255; b >= 0; --b) {
+    const uint32_t level = reverse ? static_cast<uint32_t>(b) ^ 0xFFu : static_cast<uint32_t>(b);
+    byte_of_level[DepthShift(level << 8, hi, div)] = b;
+  }
+  for (uint32_t s = 1; s <= top; ++s) {
+    if (byte_of_level[s] < 0) byte_of_level[s] = byte_of_level[s - 1];
+  }
+  return byte_of_level;
+}
+
+// The pixels' depth bytes from the repeats found in `row`. Pixels whose dots do not
+// repeat take the level found on their right; those right of the row's last repeat have
+// nothing on their right to take.
+void RowDepth(const Row& row, uint32_t hi, const std::vector<int32_t>& byte_of_level,
+              uint8_t* out) {
+  auto last = static_cast<int32_t>(row.found.size()) - 1;
+  while (last >= 0 && row.found[last] == 0) --last;
+  uint32_t level = last >= 0 ? hi - row.found[last] : 0;
+  for (auto x = static_cast<int32_t>(row.found.size()) - 1; x >= 0; --x) {
+    if (row.found[x] != 0) level = hi - row.found[x];
+    out[x] = static_cast<uint8_t>(byte_of_level[level]);
+  }
+}
+
+// How the whole picture is read once the period and the divisor are known.
+struct RowReading {
+  uint32_t lo;  // the shortest and longest distance a dot can repeat at
+  uint32_t hi;
+  int k;  // the window
+  DotMatch match;
+};
+
+// Reads every row of `stereogram` into the depth bytes `bytes` (top line first); returns
+// the share of the dots right of the first period whose repeat a window or a column found.
+double ReadRows(const RgbView& stereogram, const RowReading& how,
+                const std::vector<int32_t>& byte_of_level, std::vector<uint8_t>& bytes) {
+  const int32_t width = stereogram.width;
+  const int32_t height = stereogram.height;
+  const auto [lo, hi, k, match] = how;
+  // Rows r - 2 .. r + 2 are kept for the columns.
+  std::vector<Row> ring(5, Row(width));
+  const auto at = [&](int32_t q) -> Row* { return q < 0 || q >= height ? nullptr : &ring[q % 5]; };
+  for (int32_t q = 0; q < 2 && q < height; ++q) at(q)->Load(stereogram, q);
+  uint64_t dots = 0;
+  uint64_t repeating = 0;
+  for (int32_t r = 0; r < height; ++r) {
+    if (r + 2 < height) at(r + 2)->Load(stereogram, r + 2);
+    Row& row = *at(r);
+    row.MatchWindows(lo, hi, k, match);
+    const std::array<const Row*, 5> column{at(r - 2), at(r - 1), &row, at(r + 1), at(r + 2)};
+    for (int32_t x = static_cast<int32_t>(lo); x < width; ++x) {
+      if (row.window[x] == 0 && row.flat[x] == 0)
+        row.window[x] = MatchColumn(column, x, lo, hi, k, match);
+    }
+    row.MatchSingles(lo, hi, match);
+    for (int32_t x = static_cast<int32_t>(hi); x < width; ++x) {
+      if (row.flat[x] != 0) continue;
+      ++dots;
+      if (row.window[x] != 0) ++repeating;
+    }
+    RowDepth(row, hi, byte_of_level, &bytes[static_cast<size_t>(r) * static_cast<size_t>(width)]);
+  }
+  return dots == 0 ? 0.0 : static_cast<double>(repeating) / static_cast<double>(dots);
+}
+
 }  // namespace
 
 RevealResult RevealDepth(const RgbView& stereogram, const RevealSettings& settings,
@@ -369,63 +442,18 @@ RevealResult RevealDepth(const RgbView& stereogram, const RevealSettings& settin
     return result;
   }
   RevealReading& reading = result.reading;
-  const uint32_t hi = reading.period;
-  const uint32_t lo = hi - MaxShift(hi, reading.depth_divisor);
-
-  DotMatch match;
-  reading.text_view_grey = FindTextView(stereogram, lo, hi, k);
+  RowReading how{0, reading.period, k, {}};
+  how.lo = how.hi - MaxShift(how.hi, reading.depth_divisor);
+  reading.text_view_grey = FindTextView(stereogram, how.lo, how.hi, k);
   if (reading.text_view_grey.has_value()) {
-    match.blended = true;
-    match.blend = BlendTable(*reading.text_view_grey);
-  }
-
-  // The darkest depth byte of each shift level. Levels that no byte reaches (a divisor
-  // of 1 with a period above 256 skips some) take the byte of the level below.
-  const uint32_t top = hi - lo;
-  std::vector<int32_t> byte_of_level(top + 1, -1);
-  for (int32_t b = 255; b >= 0; --b) {
-    const uint32_t level =
-        settings.reverse ? static_cast<uint32_t>(b) ^ 0xFFu : static_cast<uint32_t>(b);
-    byte_of_level[((level * hi) >> 8) / static_cast<uint32_t>(reading.depth_divisor)] = b;
-  }
-  for (uint32_t s = 1; s <= top; ++s) {
-    if (byte_of_level[s] < 0) byte_of_level[s] = byte_of_level[s - 1];
+    how.match.blended = true;
+    how.match.blend = BlendTable(*reading.text_view_grey);
   }
 
   // All rows are read before anything is written: a refused picture writes nothing.
   std::vector<uint8_t> bytes(static_cast<size_t>(width) * static_cast<size_t>(height));
-  // Rows r - 2 .. r + 2 are kept for the columns.
-  std::vector<Row> ring(5, Row(width));
-  const auto at = [&](int32_t q) -> Row* { return q < 0 || q >= height ? nullptr : &ring[q % 5]; };
-  for (int32_t q = 0; q < 2 && q < height; ++q) at(q)->Load(stereogram, q);
-  uint64_t dots = 0;
-  uint64_t repeating = 0;
-  for (int32_t r = 0; r < height; ++r) {
-    if (r + 2 < height) at(r + 2)->Load(stereogram, r + 2);
-    Row& row = *at(r);
-    row.MatchWindows(lo, hi, k, match);
-    const std::array<const Row*, 5> column{at(r - 2), at(r - 1), &row, at(r + 1), at(r + 2)};
-    for (int32_t x = static_cast<int32_t>(lo); x < width; ++x) {
-      if (row.window[x] == 0 && row.flat[x] == 0)
-        row.window[x] = MatchColumn(column, x, lo, hi, k, match);
-    }
-    row.MatchSingles(lo, hi, match);
-    for (int32_t x = static_cast<int32_t>(hi); x < width; ++x) {
-      if (row.flat[x] != 0) continue;
-      ++dots;
-      if (row.window[x] != 0) ++repeating;
-    }
-    uint8_t* out = &bytes[static_cast<size_t>(r) * static_cast<size_t>(width)];
-    int32_t last = width - 1;
-    while (last >= 0 && row.found[last] == 0) --last;
-    // Pixels right of the row's last repeat have nothing on their right to take.
-    uint32_t level = last >= 0 ? hi - row.found[last] : 0;
-    for (int32_t x = width - 1; x >= 0; --x) {
-      if (row.found[x] != 0) level = hi - row.found[x];
-      out[x] = static_cast<uint8_t>(byte_of_level[level]);
-    }
-  }
-  reading.repeating = dots == 0 ? 0.0 : static_cast<double>(repeating) / static_cast<double>(dots);
+  reading.repeating = ReadRows(
+      stereogram, how, BytesOfLevels(how.hi, reading.depth_divisor, settings.reverse), bytes);
   if (reading.repeating < kMinRepeating) {
     result.why = "holds no stereogram: too few of its dots repeat";
     return result;

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "still/image_rows.h"
+#include "images/image_rows.h"
 
 // What the user knows of the settings the picture was made with; empty means found.
 struct RevealSettings {

@@ -399,7 +399,7 @@ std::array<GuideRect, 2> GuideMarkRects(int32_t width, uint32_t period, uint32_t
                                         bool reverse, int32_t depth_divisor) {
   const uint32_t divisor = static_cast<uint32_t>(FitDivisor(depth_divisor));
   const uint32_t t = reverse ? text_depth ^ 0xFFu : text_depth;
-  const uint32_t q = period - ((t * period) >> 8) / divisor;
+  const uint32_t q = period - DepthShift(t << 8, period, divisor);
   const uint32_t w = static_cast<uint32_t>(width);
   const auto left = static_cast<int32_t>((w - q) >> 1);
   const auto right = static_cast<int32_t>((w + q) >> 1);
@@ -419,7 +419,7 @@ uint32_t SynthesizeStereogram(int32_t width, int32_t height, uint32_t* depth, co
   for (int32_t d = 0; d < 256; ++d) {
     const uint32_t byte =
         params.reverse ? static_cast<uint32_t>(d) ^ 0xFFu : static_cast<uint32_t>(d);
-    table.shift[d] = ((byte * period) >> 8) / divisor;
+    table.shift[d] = DepthShift(byte << 8, period, divisor);
     low[d] = d > 0 && table.shift[d - 1] == table.shift[d] ? low[d - 1] : d;
   }
   int32_t high = 255;

@@ -48,6 +48,15 @@ struct GuideRect {
   bool operator==(const GuideRect&) const = default;
 };
 
+// The one rule from depth to shift, for every picture made or read back: a pixel at
+// `depth` repeats the dot (period - shift) pixels to its left, so the nearer it is, the
+// shorter its local period. Depth counts in 16 bits, brighter nearer; a depth byte b is
+// b << 8, which gives the board's ((b * period) >> 8) / divisor. `divisor` is at least 1
+// (see FitDivisor).
+constexpr uint32_t DepthShift(uint32_t depth, uint32_t period, uint32_t divisor) {
+  return static_cast<uint32_t>((uint64_t{depth} * period) >> 16) / divisor;
+}
+
 // The period W of a frame as the settings give it, before it is fitted to a width.
 uint32_t StereogramPeriod(const StereogramParams& params);
 

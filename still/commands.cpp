@@ -1,13 +1,17 @@
-#include "still/mode_commands.h"
+#include "still/commands.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
-#include "still/animation.h"
-#include "still/image_file.h"
-#include "still/reveal.h"
+#include "animation/gif_writer.h"
+#include "animation/palette.h"
+#include "images/image_file.h"
+#include "images/replace_file.h"
+#include "render/still_frame.h"
+#include "reveal/reveal.h"
+#include "still/progress_line.h"
 #include "still/still_clock.h"
-#include "still/still_output.h"
 
 namespace {
 
@@ -15,18 +19,30 @@ using still_exit::kBadInput;
 using still_exit::kFailed;
 using still_exit::kWritten;
 
-// Opens and decodes the input picture, or says why not.
-bool ReadPicture(const std::string& path, RgbPicture* picture, CommandEnd* end,
-                 int32_t narrowest = 1, const std::string& why_narrow = {}) {
+// Why a picture `width` pixels wide cannot take the parallax width asked for, or empty.
+std::string TooNarrow(const std::optional<int32_t>& asked, int32_t needed, int32_t width) {
+  if (needed <= width) return {};
+  const std::string pixels = std::to_string(width);
+  if (!asked.has_value()) {
+    return "the image is " + pixels + " pixels wide, narrower than the default parallax width " +
+           std::to_string(needed) + "; give --parallax-width 1 to " + pixels;
+  }
+  return "--parallax-width " + std::to_string(needed) + " is wider than the image (" + pixels +
+         " pixels)";
+}
+
+// Opens and decodes the input picture, or says why not. A picture narrower than
+// `needed` is refused from its header, before its pixels cost anything.
+bool ReadPicture(const std::string& path, const std::optional<int32_t>& asked, int32_t needed,
+                 RgbPicture* picture, CommandEnd* end) {
   ImageFile file;
   ImageError error;
   if (!file.Open(path, &error)) {
     *end = {kBadInput, error.message};
     return false;
   }
-  if (file.width() < narrowest) {
-    *end = {kBadInput,
-            why_narrow + " is wider than the image (" + std::to_string(file.width()) + " pixels)"};
+  if (const std::string narrow = TooNarrow(asked, needed, file.width()); !narrow.empty()) {
+    *end = {kBadInput, narrow};
     return false;
   }
   if (!file.Decode(picture, &error)) {
@@ -42,20 +58,109 @@ CommandEnd WriteOut(const std::string& path, const uint8_t* data, size_t size) {
   return {};
 }
 
+CommandEnd WritePng(const std::string& path, const RgbView& picture) {
+  const PngBytes png = EncodePng(picture);
+  if (!png.data) return {kFailed, "not enough memory to encode the PNG"};
+  return WriteOut(path, png.data.get(), png.size);
+}
+
+// The settings of the first frame a rendering command makes.
+StillFrame FirstFrame(const StillOptions& options) {
+  StillFrame still;
+  still.params.parallax_width = options.parallax_width.value_or(kDefaultParallaxWidth);
+  still.params.reverse = options.reverse;
+  still.params.dot_mode = options.dot_mode;
+  still.params.text_depth = options.text_depth;
+  still.guides = options.guides;
+  still.seed = options.seed.has_value() ? *options.seed : MillisecondTicks();
+  still.frame = options.frame;
+  return still;
+}
+
 std::string Percent(double share) {
   char text[16];
   std::snprintf(text, sizeof text, "%.1f", share * 100.0);
   return text;
 }
 
+// The line that tells how the stereogram was read.
+std::string DescribeReading(const RevealReading& r) {
+  std::string line = "read with period " + std::to_string(r.period);
+  if (r.parallax_width != 0) line += " (parallax width " + std::to_string(r.parallax_width) + ")";
+  line += ", depth divisor " + std::to_string(r.depth_divisor) +
+          (r.reverse ? ", reversed" : ", not reversed");
+  if (r.text_view_grey.has_value()) {
+    line += ", the text view blended in grey " + std::to_string(*r.text_view_grey);
+  }
+  return line + "; " + Percent(r.repeating) + " % of the dots repeat\n";
+}
+
+// Frames from `first` on, each with fresh dots, into the GIF `gif`; the progress line
+// tells how far it is unless `quiet`.
+bool EncodeFrames(const RgbView& depth, StillFrame first, const StillOptions& options,
+                  std::vector<uint8_t>* gif, std::string* error) {
+  const bool grey = first.params.dot_mode == 1;
+  GifWriter writer;
+  if (!writer.Begin(depth.width, depth.height, grey ? GreyPalette() : ColourPalette(),
+                    FrameDelay(options.fps), error)) {
+    return false;
+  }
+  const size_t pixels = static_cast<size_t>(depth.width) * static_cast<size_t>(depth.height);
+  std::vector<uint8_t> frame(pixels * 3);
+  std::vector<uint8_t> indices(pixels);
+  const RgbView view{depth.width, depth.height, frame.data()};
+  ProgressLine progress;
+  const uint32_t start = MillisecondTicks();
+  const uint64_t frames = *options.frames;
+  bool added = true;
+  for (uint64_t k = 0; added && k < frames; ++k) {
+    std::memcpy(frame.data(), depth.pixels, frame.size());
+    // Each frame starts where the one before left the generator.
+    first.seed = RenderStill(view, first);
+    first.frame = 1;
+    FrameIndices(view, grey, indices.data());
+    added = writer.AddFrame(indices.data(), error);
+    if (added && !options.quiet) {
+      std::fputs(progress.Update(k + 1, frames, MillisecondTicks() - start).c_str(), stderr);
+    }
+  }
+  std::fputs(progress.Clear().c_str(), stderr);
+  return added && writer.Finish(gif, error);
+}
+
 }  // namespace
+
+CommandEnd RunStill(const StillOptions& options) {
+  const StillFrame still = FirstFrame(options);
+  CommandEnd end;
+  RgbPicture picture;
+  if (!ReadPicture(options.depth_path, options.parallax_width, still.params.parallax_width,
+                   &picture, &end)) {
+    return end;
+  }
+  RenderStill(picture.view(), still);
+  return WritePng(options.out_path, picture.view());
+}
+
+CommandEnd RunAnimation(const StillOptions& options) {
+  const StillFrame first = FirstFrame(options);
+  CommandEnd end;
+  RgbPicture depth;
+  if (!ReadPicture(options.depth_path, options.parallax_width, first.params.parallax_width, &depth,
+                   &end)) {
+    return end;
+  }
+  std::vector<uint8_t> gif;
+  std::string error;
+  if (!EncodeFrames(depth.view(), first, options, &gif, &error)) return {kFailed, error};
+  return WriteOut(options.out_path, gif.data(), gif.size());
+}
 
 CommandEnd RunReveal(const StillOptions& options) {
   CommandEnd end;
   RgbPicture stereogram;
-  const int32_t narrowest = options.parallax_width.value_or(1);
-  if (!ReadPicture(options.depth_path, &stereogram, &end, narrowest,
-                   "--parallax-width " + std::to_string(narrowest))) {
+  if (!ReadPicture(options.depth_path, options.parallax_width, options.parallax_width.value_or(1),
+                   &stereogram, &end)) {
     return end;
   }
   RevealSettings settings;
@@ -68,56 +173,7 @@ CommandEnd RunReveal(const StillOptions& options) {
   const RgbView depth{stereogram.width, stereogram.height, depth_pixels.data()};
   const RevealResult result = RevealDepth(stereogram.view(), settings, depth);
   if (!result.revealed) return {kFailed, "'" + options.depth_path + "' " + result.why};
-
-  const PngBytes png = EncodePng(depth);
-  if (!png.data) return {kFailed, "not enough memory to encode the PNG"};
-  end = WriteOut(options.out_path, png.data.get(), png.size);
-  if (end.code != kWritten) return end;
-
-  const RevealReading& r = result.reading;
-  std::string line = "read with period " + std::to_string(r.period);
-  if (r.parallax_width != 0) line += " (parallax width " + std::to_string(r.parallax_width) + ")";
-  line += ", depth divisor " + std::to_string(r.depth_divisor) +
-          (r.reverse ? ", reversed" : ", not reversed");
-  if (r.text_view_grey.has_value()) {
-    line += ", the text view blended in grey " + std::to_string(*r.text_view_grey);
-  }
-  line += "; " + Percent(r.repeating) + " % of the dots repeat\n";
-  std::fputs(line.c_str(), stdout);
-  return {};
-}
-
-CommandEnd RunAnimation(const StillOptions& options) {
-  CommandEnd end;
-  RgbPicture depth;
-  const int32_t parallax = options.parallax_width.value_or(kDefaultParallaxWidth);
-  if (!ReadPicture(options.depth_path, &depth, &end, parallax,
-                   "--parallax-width " + std::to_string(parallax))) {
-    return end;
-  }
-  Animation animation;
-  animation.first.params.parallax_width = parallax;
-  animation.first.params.reverse = options.reverse;
-  animation.first.params.dot_mode = options.dot_mode;
-  animation.first.params.text_depth = options.text_depth;
-  animation.first.guides = options.guides;
-  animation.first.seed = options.seed.has_value() ? *options.seed : MillisecondTicks();
-  animation.first.frame = options.frame;
-  animation.frames = *options.frames;
-  animation.fps = options.fps;
-
-  ProgressLine progress;
-  const uint32_t start = MillisecondTicks();
-  if (!options.quiet) {
-    animation.after_frame = [&](uint64_t done) {
-      const std::string text = progress.Update(done, animation.frames, MillisecondTicks() - start);
-      std::fputs(text.c_str(), stderr);
-    };
-  }
-  std::vector<uint8_t> gif;
-  std::string error;
-  const bool encoded = EncodeAnimation(depth.view(), animation, &gif, &error);
-  std::fputs(progress.Clear().c_str(), stderr);
-  if (!encoded) return {kFailed, error};
-  return WriteOut(options.out_path, gif.data(), gif.size());
+  end = WritePng(options.out_path, depth);
+  if (end.code == kWritten) std::fputs(DescribeReading(result.reading).c_str(), stdout);
+  return end;
 }

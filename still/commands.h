@@ -1,5 +1,5 @@
-// The two other things parallux-still does besides a still: reading a stereogram's
-// depth back (--reveal) and writing the animation as a GIF (--frames).
+// What parallux-still does, one command each: a still, the animation as a GIF, and
+// reading a stereogram's depth back (--reveal).
 #pragma once
 
 #include <string>
@@ -18,5 +18,6 @@ struct CommandEnd {
   std::string message;
 };
 
-CommandEnd RunReveal(const StillOptions& options);
+CommandEnd RunStill(const StillOptions& options);
 CommandEnd RunAnimation(const StillOptions& options);
+CommandEnd RunReveal(const StillOptions& options);

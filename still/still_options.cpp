@@ -1,59 +1,199 @@
 #include "still/still_options.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <limits>
+#include <memory>
 #include <system_error>
+#include <vector>
 
 namespace {
 
-constexpr std::string_view kUsage =
+// The three things the program does; an option names those it goes with.
+enum Command : unsigned { kStill = 1, kAnimation = 2, kReveal = 4 };
+constexpr unsigned kRendering = kStill | kAnimation;
+
+constexpr uint64_t kU32 = std::numeric_limits<uint32_t>::max();
+constexpr uint64_t kI32 = std::numeric_limits<int32_t>::max();
+constexpr uint64_t kU64 = std::numeric_limits<uint64_t>::max();
+
+// One option: everything the usage text, the parsing and the refusals know of it.
+struct OptionRow {
+  const char* name;
+  const char* value;  // the value's name in the usage; null for a flag
+  uint64_t min;
+  uint64_t max;
+  const char* range;     // the values accepted, as the usage and a refusal say them
+  const char* fallback;  // what holds when the option is not given; null for nothing
+  unsigned commands;
+  const char* help;     // what it does, in a few words
+  const char* details;  // more to know, or null
+  void (*store)(StillOptions&, uint64_t);
+};
+
+constexpr OptionRow kOptions[] = {
+    // The upper bound is the image width, checked once the header is read; here only
+    // what fits the setting's own type.
+    {"--parallax-width", "N", 1, kI32, "1 to the image width", "100", kRendering | kReveal,
+     "repeat distance of the dots", nullptr,
+     [](StillOptions& o, uint64_t v) { o.parallax_width = static_cast<int32_t>(v); }},
+    {"--reverse", nullptr, 0, 0, nullptr, nullptr, kRendering | kReveal, "reverse the depth",
+     nullptr, [](StillOptions& o, uint64_t) { o.reverse = true; }},
+    {"--dot-mode", "N", 0, kU32, "0 to 4294967295", "1", kRendering,
+     "1 grey dots, any other value colour dots", nullptr,
+     [](StillOptions& o, uint64_t v) { o.dot_mode = static_cast<uint32_t>(v); }},
+    {"--text-depth", "N", 0, 255, "0 to 255", "200", kRendering,
+     "depth the guide marks are set apart for", nullptr,
+     [](StillOptions& o, uint64_t v) { o.text_depth = static_cast<uint32_t>(v); }},
+    {"--guides", nullptr, 0, 0, nullptr, nullptr, kRendering, "draw the two guide marks in black",
+     nullptr, [](StillOptions& o, uint64_t) { o.guides = true; }},
+    {"--seed", "N", 0, kU32, "0 to 4294967295", "the millisecond clock", kRendering,
+     "dot generator state", nullptr,
+     [](StillOptions& o, uint64_t v) { o.seed = static_cast<uint32_t>(v); }},
+    {"--frame", "K", 1, kU64, "1 to 18446744073709551615", "1", kRendering,
+     "write the K-th of K frames made in a row", nullptr,
+     [](StillOptions& o, uint64_t v) { o.frame = v; }},
+    {"--frames", "N", 1, kMaxFrames, "1 to 1000", nullptr, kAnimation,
+     "write frames K to K+N-1 as a looping animated GIF to OUT",
+     "Grey dots keep their exact greys; colour dots become 256 colours (8 levels of red and "
+     "green, 4 of blue): up to 18 levels off (blue 42), and equal dots stay equal, so the "
+     "depth still shows",
+     [](StillOptions& o, uint64_t v) { o.frames = v; }},
+    {"--fps", "F", 1, kMaxFps, "1 to 50", "15, the board's rate", kAnimation, "frames a second",
+     "A GIF counts time in hundredths: each frame lasts round(100 / F) of them, so the rate "
+     "achieved is 100 / round(100 / F): 14.3 for 15",
+     [](StillOptions& o, uint64_t v) { o.fps = static_cast<uint32_t>(v); }},
+    {"--quiet", nullptr, 0, 0, nullptr, nullptr, kAnimation,
+     "no progress line while the GIF is made", nullptr,
+     [](StillOptions& o, uint64_t) { o.quiet = true; }},
+    {"--reveal", nullptr, 0, 0, nullptr, nullptr, kReveal,
+     "read DEPTH_IMAGE as a stereogram of this synthesis (a picture copied from the board "
+     "too, guide marks and the text view on) and write its depth picture to OUT.png",
+     "Finds the parallax width and the divisor when not given. A reversed stereogram is the "
+     "unreversed one of a narrower width with the depth inverted: --reverse says which was "
+     "meant. Exit code 1 when it holds no stereogram",
+     [](StillOptions& o, uint64_t) { o.reveal = true; }},
+    {"--depth-divisor", "N", 1, 255, "1 to 255", "the board's 4", kReveal, "the depth divisor",
+     nullptr, [](StillOptions& o, uint64_t v) { o.depth_divisor = static_cast<int32_t>(v); }},
+};
+
+constexpr const char* kUsageLines =
     "usage: parallux-still DEPTH_IMAGE OUT.png [options]\n"
     "       parallux-still DEPTH_IMAGE OUT.gif --frames N [--fps F] [options]\n"
     "       parallux-still --reveal STEREOGRAM DEPTH.png [options]\n"
     "Renders one random-dot stereogram frame of a depth image (PNG or BMP) into an\n"
-    "8-bit RGB PNG of the same size. The depth of a pixel is its blue byte.\n"
-    "\n"
-    "  --parallax-width N  repeat distance of the dots, 1 to the image width (100)\n"
-    "  --reverse           reverse the depth\n"
-    "  --dot-mode N        1 grey dots, any other value colour dots (1)\n"
-    "  --text-depth N      depth the guide marks are set apart for, 0 to 255 (200)\n"
-    "  --guides            draw the two guide marks in black\n"
-    "  --seed N            dot generator state, 0 to 4294967295 (the millisecond clock)\n"
-    "  --frame K           write the K-th of K frames made in a row, K >= 1 (1)\n"
-    "  --frames N          write frames K to K+N-1 as a looping animated GIF to OUT,\n"
-    "                      N from 1 to 1000; grey dots keep their exact greys, colour\n"
-    "                      dots become 256 colours (8 levels of red and green, 4 of\n"
-    "                      blue): up to 18 levels off (blue 42), and equal dots stay\n"
-    "                      equal, so the depth still shows\n"
-    "  --fps F             frames a second, 1 to 50 (15, the board's rate). A GIF counts\n"
-    "                      time in hundredths: each frame lasts round(100 / F) of them,\n"
-    "                      so the rate achieved is 100 / round(100 / F): 14.3 for 15\n"
-    "  --quiet             no progress line while the GIF is made\n"
-    "  --reveal            read DEPTH_IMAGE as a stereogram of this synthesis (a picture\n"
-    "                      copied from the board too, guide marks and the text view on)\n"
-    "                      and write its depth picture to OUT.png; takes only\n"
-    "                      --parallax-width, --reverse and --depth-divisor, and finds\n"
-    "                      those not given. A reversed stereogram is the unreversed one\n"
-    "                      of a narrower width with the depth inverted: --reverse says\n"
-    "                      which was meant. Exit code 1 when it holds no stereogram\n"
-    "  --depth-divisor N   with --reveal: the depth divisor, 1 to 255 (the board's 4)\n"
-    "  --help              show this text\n"
+    "8-bit RGB PNG of the same size. The depth of a pixel is its blue byte.\n";
+
+constexpr const char* kFooter =
     "  --                  end of options\n"
     "\n"
     "Exit codes: 0 written, 1 could not be made or written (or no stereogram to\n"
-    "reveal), 2 bad arguments or image.\n";
+    "reveal), 2 bad arguments or image.";
 
-// Reads the number after an option into `value`, within min .. max, or says why not.
-bool TakeNumber(std::string_view option, std::string_view text, uint64_t min, uint64_t max,
-                std::string_view range, uint64_t* value, std::string* error) {
-  const NumberStatus status = ParseDecimal(text, max, value);
-  if (status == NumberStatus::kOk && *value >= min) {
-    return true;
+// The help column: what follows the option's name, wrapped to the terminal's 80 columns.
+constexpr size_t kNameColumn = 22;
+constexpr size_t kHelpColumns = 80 - kNameColumn;
+
+std::string Wrapped(const std::string& text) {
+  std::string out;
+  size_t line = 0;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find(' ', at);
+    if (end == std::string::npos) end = text.size();
+    const size_t word = end - at;
+    if (line > 0 && line + 1 + word > kHelpColumns) {
+      out += '\n';
+      line = 0;
+    } else if (line > 0) {
+      out += ' ';
+      ++line;
+    }
+    out.append(text, at, word);
+    line += word;
+    at = end + 1;
   }
-  *error = std::string(option) + " needs a whole number from " + std::string(range) + ", got '" +
-           std::string(text) + "'";
-  return false;
+  return out;
 }
+
+std::string RowHelp(const OptionRow& row) {
+  std::string help = row.help;
+  if (row.range != nullptr) help.append(", ").append(row.range);
+  if (row.fallback != nullptr) help.append(" (").append(row.fallback).append(")");
+  if (row.details != nullptr) help.append(". ").append(row.details);
+  return Wrapped(help);
+}
+
+std::string CommandNamed(unsigned commands) {
+  return commands == kReveal ? "--reveal" : commands == kAnimation ? "--frames" : "";
+}
+
+// The usage as the table gives it, under the program's own usage lines.
+class UsageFormatter : public CLI::Formatter {
+ public:
+  UsageFormatter() { column_width(kNameColumn); }
+  std::string make_usage(const CLI::App*, std::string) const override { return kUsageLines; }
+};
+
+// The parser for `options`, which the table's rows fill as their arguments are read.
+struct Parser {
+  CLI::App app;
+  std::vector<std::string> files;
+  std::vector<std::pair<const CLI::Option*, const OptionRow*>> rows;
+
+  explicit Parser(StillOptions& options) : app("", "parallux-still") {
+    app.formatter(std::make_shared<UsageFormatter>());
+    app.footer(kFooter);
+    app.set_help_flag();
+    // Unknown options are refused with a message of this program's own.
+    app.allow_extras();
+    app.add_option("files", files)->group("");
+    for (const OptionRow& row : kOptions) {
+      CLI::Option* option = nullptr;
+      if (row.value == nullptr) {
+        option = app.add_flag_callback(
+                        row.name, [&options, &row] { row.store(options, 1); }, RowHelp(row))
+                     ->disable_flag_override();
+      } else {
+        option = app.add_option(
+                        row.name,
+                        [&options, &row](const CLI::results_t& values) {
+                          Store(row, values.back(), options);
+                          return true;
+                        },
+                        RowHelp(row))
+                     ->type_name(row.value);
+      }
+      // Each value is checked as it is read, so that the first problem is the one told.
+      option->trigger_on_parse();
+      rows.emplace_back(option, &row);
+    }
+    app.add_flag_callback(
+           "--help", [] { throw CLI::CallForHelp(); }, "show this text")
+        ->trigger_on_parse();
+  }
+
+  static void Store(const OptionRow& row, const std::string& text, StillOptions& options) {
+    uint64_t value = 0;
+    if (ParseDecimal(text, row.max, &value) != NumberStatus::kOk || value < row.min) {
+      throw CLI::ValidationError(std::string(row.name) + " needs a whole number from " + row.range +
+                                 ", got '" + text + "'");
+    }
+    row.store(options, value);
+  }
+
+  // The first option given that does not go with the command the others chose.
+  std::string Misplaced(const StillOptions& o) const {
+    const unsigned command = o.reveal ? kReveal : o.frames.has_value() ? kAnimation : kStill;
+    for (const CLI::Option* given : app.parse_order()) {
+      for (const auto& [option, row] : rows) {
+        if (option != given || (row->commands & command) != 0) continue;
+        if (command == kReveal) return std::string(row->name) + " does not go with --reveal";
+        return std::string(row->name) + " goes only with " + CommandNamed(row->commands);
+      }
+    }
+    return {};
+  }
+};
 
 }  // namespace
 
@@ -83,7 +223,10 @@ NumberStatus ParseDecimal(std::string_view text, uint64_t max, uint64_t* value) 
   return NumberStatus::kOk;
 }
 
-std::string_view StillUsage() { return kUsage; }
+std::string StillUsage() {
+  StillOptions unused;
+  return Parser(unused).app.help();
+}
 
 StillCommand ParseStillCommand(std::span<const char* const> args) {
   StillCommand command;
@@ -94,122 +237,46 @@ StillCommand ParseStillCommand(std::span<const char* const> args) {
     return command;
   };
 
-  constexpr uint64_t kU32 = std::numeric_limits<uint32_t>::max();
-  constexpr uint64_t kI32 = std::numeric_limits<int32_t>::max();
-  constexpr uint64_t kU64 = std::numeric_limits<uint64_t>::max();
-
-  int positionals = 0;
-  bool options_ended = false;
-  std::string not_revealing;  // the first option given that --reveal does not take
-  bool fps_given = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
-    const bool is_option = !options_ended && arg.size() > 1 && arg.front() == '-';
-    if (!is_option) {
-      if (positionals == 0) {
-        o.depth_path = arg;
-      } else if (positionals == 1) {
-        o.out_path = arg;
-      } else {
-        return fail("too many arguments: '" + std::string(arg) +
-                    "' after DEPTH_IMAGE and OUT.png (see --help)");
-      }
-      ++positionals;
-      continue;
-    }
-    if (arg == "--") {
-      options_ended = true;
-      continue;
-    }
-    if (arg == "--help") {
-      command.kind = StillCommand::Kind::kHelp;
-      return command;
-    }
-    if (arg == "--reverse") {
-      o.reverse = true;
-      continue;
-    }
-    if (arg == "--dot-mode" || arg == "--text-depth" || arg == "--guides" || arg == "--seed" ||
-        arg == "--frame" || arg == "--frames" || arg == "--fps" || arg == "--quiet") {
-      if (not_revealing.empty()) not_revealing = arg;
-    }
-    if (arg == "--guides") {
-      o.guides = true;
-      continue;
-    }
-    if (arg == "--reveal") {
-      o.reveal = true;
-      continue;
-    }
-    if (arg == "--quiet") {
-      o.quiet = true;
-      continue;
-    }
-
-    const bool takes_value = arg == "--parallax-width" || arg == "--dot-mode" ||
-                             arg == "--text-depth" || arg == "--seed" || arg == "--frame" ||
-                             arg == "--frames" || arg == "--fps" || arg == "--depth-divisor";
-    if (!takes_value) {
-      return fail("unknown option '" + std::string(arg) + "' (see --help)");
-    }
-    if (i + 1 == args.size()) {
-      return fail(std::string(arg) + " needs a value");
-    }
-    const std::string_view text = args[++i];
-    uint64_t value = 0;
-    std::string error;
-    if (arg == "--parallax-width") {
-      // The upper bound is the image width, checked once the header is read; here
-      // only what fits the setting's own type.
-      if (!TakeNumber(arg, text, 1, kI32, "1 to the image width", &value, &error)) {
-        return fail(error);
-      }
-      o.parallax_width = static_cast<int32_t>(value);
-    } else if (arg == "--dot-mode") {
-      if (!TakeNumber(arg, text, 0, kU32, "0 to 4294967295", &value, &error)) return fail(error);
-      o.dot_mode = static_cast<uint32_t>(value);
-    } else if (arg == "--text-depth") {
-      if (!TakeNumber(arg, text, 0, 255, "0 to 255", &value, &error)) return fail(error);
-      o.text_depth = static_cast<uint32_t>(value);
-    } else if (arg == "--seed") {
-      if (!TakeNumber(arg, text, 0, kU32, "0 to 4294967295", &value, &error)) return fail(error);
-      o.seed = static_cast<uint32_t>(value);
-    } else if (arg == "--frames") {
-      if (!TakeNumber(arg, text, 1, kMaxFrames, "1 to 1000", &value, &error)) return fail(error);
-      o.frames = value;
-    } else if (arg == "--fps") {
-      if (!TakeNumber(arg, text, 1, kMaxFps, "1 to 50", &value, &error)) return fail(error);
-      o.fps = static_cast<uint32_t>(value);
-      fps_given = true;
-    } else if (arg == "--depth-divisor") {
-      if (!TakeNumber(arg, text, 1, 255, "1 to 255", &value, &error)) return fail(error);
-      o.depth_divisor = static_cast<int32_t>(value);
-    } else {
-      if (!TakeNumber(arg, text, 1, kU64, "1 to 18446744073709551615", &value, &error)) {
-        return fail(error);
-      }
-      o.frame = value;
-    }
+  Parser parser(o);
+  // CLI11 takes the arguments last first.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    parser.app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    command.kind = StillCommand::Kind::kHelp;
+    return command;
+  } catch (const CLI::ArgumentMismatch& e) {
+    // "--frame: 1 required K missing" for an option that came last, without its value;
+    // "guides was given a disallowed flag override" for "--guides=1".
+    const std::string text = e.what();
+    const size_t colon = text.find(':');
+    if (colon != std::string::npos) return fail(text.substr(0, colon) + " needs a value");
+    return fail("--" + text.substr(0, text.find(' ')) + " takes no value");
+  } catch (const CLI::ParseError& e) {
+    return fail(e.what());
   }
 
-  if (o.reveal && !not_revealing.empty()) {
-    return fail(not_revealing + " does not go with --reveal (see --help)");
+  // CLI11 leaves the "--" that ends the options among the arguments it did not take.
+  for (const std::string& unknown : parser.app.remaining()) {
+    if (unknown != "--") return fail("unknown option '" + unknown + "' (see --help)");
   }
-  if (!o.reveal && o.depth_divisor.has_value()) {
-    return fail("--depth-divisor goes only with --reveal (see --help)");
+  const std::vector<std::string>& files = parser.files;
+  if (files.size() > 2) {
+    return fail("too many arguments: '" + files[2] +
+                "' after DEPTH_IMAGE and OUT.png (see --help)");
   }
-  if (!o.frames.has_value() && (fps_given || o.quiet)) {
-    return fail(std::string(fps_given ? "--fps" : "--quiet") +
-                " goes only with --frames (see --help)");
+  if (const std::string misplaced = parser.Misplaced(o); !misplaced.empty()) {
+    return fail(misplaced + " (see --help)");
   }
   if (o.frames.has_value() && *o.frames - 1 > kU64 - o.frame) {
     return fail("--frame and --frames go past frame 18446744073709551615");
   }
-
-  if (positionals < 2) {
-    return fail(positionals == 0 ? "missing DEPTH_IMAGE and OUT.png (see --help)"
-                                 : "missing OUT.png (see --help)");
+  if (files.size() < 2) {
+    return fail(files.empty() ? "missing DEPTH_IMAGE and OUT.png (see --help)"
+                              : "missing OUT.png (see --help)");
   }
+  o.depth_path = files[0];
+  o.out_path = files[1];
   command.kind = StillCommand::Kind::kRun;
   return command;
 }

@@ -23,8 +23,8 @@ struct StillOptions {
   bool guides = false;
   // Empty: seed from the millisecond clock, as the board does when it starts.
   std::optional<uint32_t> seed;
-  // 64 bits: the frame count costs nothing to skip (see still_render.h), so there is
-  // no reason to cap it below what a user can type.
+  // 64 bits: the frame count costs nothing to skip (see render/still_frame.h), so there
+  // is no reason to cap it below what a user can type.
   uint64_t frame = 1;
 
   // --reveal: DEPTH_IMAGE is a stereogram and OUT.png receives its depth picture.
@@ -46,12 +46,12 @@ struct StillCommand {
   std::string error;  // one line, without a trailing newline; set for kError
 };
 
-// `args` are the arguments after the program name. The first problem found is the
-// one reported; "--help" before any problem asks for the usage text.
+// `args` are the arguments after the program name. A bad value is reported as soon as it
+// is read, so "--help" before it asks for the usage text instead.
 StillCommand ParseStillCommand(std::span<const char* const> args);
 
 // Multi-line usage text, ending in a newline.
-std::string_view StillUsage();
+std::string StillUsage();
 
 // A whole decimal number from 0 to `max`: digits only, no sign, no spaces. Values
 // that do not fit are reported as such rather than wrapped into range.

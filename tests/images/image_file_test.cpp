@@ -1,6 +1,6 @@
 // The depth-image reader on whole files of every kind it reads, and on the same files
 // one byte short. The damaged and hostile files are still_e2e_test's corpus.
-#include "still/image_file.h"
+#include "images/image_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // A still frame against the board's synthesis of the whole picture, written out here
 // directly (whole frames drawn one after another from one generator, the rows turned
 // bottom-up by hand) rather than row by row and skipped as the renderer does.
-#include "still/still_render.h"
+#include "render/still_frame.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,9 @@
 
 namespace {
 
+// The picture, and in `next` the generator's state after it.
 std::vector<uint8_t> Expected(const std::vector<uint8_t>& rgb, int32_t w, int32_t h,
-                              const StillFrame& still) {
+                              const StillFrame& still, uint32_t* next = nullptr) {
   const auto at = [w, h](int32_t x, int32_t y) { return static_cast<size_t>(h - 1 - y) * w + x; };
   std::vector<uint32_t> depth(rgb.size() / 3), out(depth.size()), text(depth.size(), 0);
   DotGenerator g(still.seed);
@@ -23,6 +24,7 @@ std::vector<uint8_t> Expected(const std::vector<uint8_t>& rgb, int32_t w, int32_
       depth[at(i % w, i / w)] = rgb[i * 3] * 65536u + rgb[i * 3 + 1] * 256u + rgb[i * 3 + 2];
     period = SynthesizeStereogram(w, h, depth.data(), text.data(), out.data(), still.params, g);
   }
+  if (next != nullptr) *next = g.State();
   const auto marks = GuideMarkRects(w, period, still.params.text_depth, still.params.reverse,
                                     still.params.depth_divisor);
   std::vector<uint8_t> picture;
@@ -71,8 +73,11 @@ TEST(RenderStillTest, EqualsTheBoardsSynthesisOfTheWholePicture) {
     const StillFrame still{
         {k.parallax_width, k.reverse, 4, k.dot_mode, k.text_depth}, k.guides, seed, k.frame};
     std::vector<uint8_t> picture = depth;
-    RenderStill({k.w, k.h, picture.data()}, still);
-    EXPECT_TRUE(Expected(depth, k.w, k.h, still) == picture) << k.w << "x" << k.h;
+    const uint32_t next = RenderStill({k.w, k.h, picture.data()}, still);
+    uint32_t expected_next = 0;
+    EXPECT_TRUE(Expected(depth, k.w, k.h, still, &expected_next) == picture) << k.w << "x" << k.h;
+    // The next frame of an animation starts from it.
+    EXPECT_EQ(expected_next, next) << k.w << "x" << k.h;
   }
 }
 

@@ -1,6 +1,6 @@
 // Reading the depth back: stereograms made by the synthesis, revealed again, must give
 // their linked pixels their shift level.
-#include "still/reveal.h"
+#include "reveal/reveal.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,7 @@ double RevealedShare(int scene, int32_t w, int32_t h, const StereogramParams& p,
   if (!result.revealed || result.reading.period != period) return 0;
   for (int32_t r = 0; r < h; ++r) ReadBufferRow({w, h, out.data()}, r, &revealed[r * size_t(w)]);
   const auto shift = [&](uint32_t byte) {
-    return (((p.reverse ? byte ^ 0xFF : byte) * period) >> 8) / 4;
+    return DepthShift((p.reverse ? byte ^ 0xFF : byte) << 8, period, 4);
   };
   uint64_t linked = 0, right = 0;
   for (size_t i = 0; i < n; ++i) {

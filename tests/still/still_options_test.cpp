@@ -18,7 +18,8 @@ TEST(StillOptionsTest, MisusedCommandLinesAreRefusedInOneLineNamingTheProblem) {
   } cases[] = {
       {{"only.png"}, "missing OUT.png"},
       {{"a", "b", "c"}, "'c'"},
-      {{"a", "b", "--seed=5"}, "'--seed=5'"},
+      {{"a", "b", "--bogus=5"}, "'--bogus=5'"},
+      {{"a", "b", "--seed=x"}, "--seed needs a whole number"},
       {{"a", "b", "--frame"}, "--frame needs a value"},
       // Each of these would land in range if it were wrapped modulo its type's size.
       {{"a", "b", "--seed", "4294967296"}, "--seed"},
