@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "images/image_rows.h"
 
@@ -30,6 +31,8 @@ struct RgbPicture {
   int32_t width = 0;
   int32_t height = 0;
   StbBytes pixels;
+  // 16-bit files only: each pixel's blue channel at its full 16 bits, top line first.
+  std::vector<uint16_t> depth16;
   RgbView view() const { return {width, height, pixels.get()}; }
 };
 

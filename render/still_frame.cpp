@@ -3,38 +3,104 @@
 #include <cstddef>
 #include <vector>
 
+#include "stereogram/fine_synthesis.h"
+
 namespace {
 
-// Row buffers for feeding the synthesis one buffer row at a time. Rows are
-// independent of each other and the generator runs on from row to row, so a frame
-// made row by row is the frame made at once; it needs no picture-sized 32-bit copy.
-struct Rows {
-  explicit Rows(int32_t width)
-      : depth(static_cast<size_t>(width)),
-        text(static_cast<size_t>(width), 0),
-        out(static_cast<size_t>(width)) {}
-  std::vector<uint32_t> depth;
-  std::vector<uint32_t> text;  // the text image stays black
-  std::vector<uint32_t> out;
-};
-
-// Synthesises one frame from `picture` starting at `state`; writes it back into the
-// picture when `keep` is set. Returns the generator state after the frame and the
-// period in `period`.
-uint32_t RunFrame(const RgbView& picture, const StereogramParams& params, uint32_t state, bool keep,
-                  Rows& rows, uint32_t* period) {
-  DotGenerator generator(state);
-  for (int32_t r = 0; r < picture.height; ++r) {
-    // The row is read before it is written, so the picture can be both input and
-    // output; a black text image leaves the depth row as it was read.
-    ReadBufferRow(picture, r, rows.depth.data());
-    *period = SynthesizeStereogram(picture.width, 1, rows.depth.data(), rows.text.data(),
-                                   rows.out.data(), params, generator);
-    if (keep) {
-      WriteBufferRow(picture, r, rows.out.data());
+// One frame, made row by row. Rows are independent of each other and the generator runs
+// on from row to row, so a frame made row by row is the frame made at once; it needs no
+// picture-sized 32-bit copy.
+class FrameMaker {
+ public:
+  FrameMaker(const DepthSource& depth, const StillFrame& still)
+      : depth_(depth),
+        still_(still),
+        width_(depth.picture.width),
+        period_(FramePeriod(still.params, width_)),
+        board_(still.oversample == 1 && still.pattern == nullptr),
+        row_depth_(static_cast<size_t>(width_)),
+        text_(static_cast<size_t>(width_), 0),
+        out_(static_cast<size_t>(width_)) {
+    if (board_) return;
+    grid_ = {width_, still.oversample, still.oversample * period_};
+    shifts_.resize(static_cast<size_t>(width_));
+    fine_.resize(static_cast<size_t>(grid_.SubPixels()));
+    // Per frame, the shift of every 16-bit depth, reversal included.
+    const auto divisor = static_cast<uint32_t>(FitDivisor(still.params.depth_divisor));
+    shift_of_.resize(0x10000);
+    for (uint32_t v = 0; v < 0x10000; ++v) {
+      shift_of_[v] = DepthShift(still.params.reverse ? v ^ 0xFFFFu : v, grid_.period, divisor);
     }
   }
-  return generator.State();
+
+  uint32_t period() const { return period_; }
+
+  // Synthesises the frame from the generator state `state` into `out`, or only draws its
+  // dots when `out` is null. Returns the state after the frame.
+  uint32_t Run(uint32_t state, const RgbView* out) {
+    DotGenerator generator(state);
+    const RgbView& picture = depth_.picture;
+    for (int32_t r = 0; r < picture.height; ++r) {
+      // The row is read before it is written, so the picture may be both input and
+      // output; a black text image leaves the depth row as it was read.
+      ReadBufferRow(picture, r, row_depth_.data());
+      if (board_) {
+        SynthesizeStereogram(width_, 1, row_depth_.data(), text_.data(), out_.data(), still_.params,
+                             generator);
+      } else {
+        FineRow(picture.height - 1 - r, generator);
+      }
+      if (out != nullptr) WriteBufferRow(*out, r, out_.data());
+    }
+    return generator.State();
+  }
+
+ private:
+  void FineRow(int32_t line, DotGenerator& generator) {
+    // 16-bit depth only when the finer levels can show it: at one sub-pixel a pixel the
+    // levels are the board's.
+    const uint16_t* fine = still_.oversample > 1 && depth_.depth16 != nullptr
+                               ? depth_.depth16 + static_cast<size_t>(line) * width_
+                               : nullptr;
+    for (int32_t x = 0; x < width_; ++x) {
+      // A depth byte b reverses to 255 - b, whose 16-bit form is b << 8 reversed and
+      // cut to its top byte.
+      const uint32_t v = fine != nullptr ? fine[x] : (row_depth_[x] & 0xFF) << 8;
+      const uint32_t reversed_low = fine == nullptr && still_.params.reverse ? 0xFF : 0;
+      shifts_[x] = shift_of_[v | reversed_low];
+    }
+    const FreshDots dots{still_.pattern != nullptr ? still_.pattern->Row(line) : nullptr,
+                         still_.params.dot_mode == 1, &generator};
+    SynthesizeFineRow(grid_, shifts_.data(), dots, fine_.data());
+    AverageSubPixels(fine_.data(), width_, grid_.oversample, out_.data());
+  }
+
+  const DepthSource& depth_;
+  const StillFrame& still_;
+  int32_t width_;
+  uint32_t period_;
+  bool board_;  // one sub-pixel a pixel and random dots: the board's own synthesis
+  FineGrid grid_;
+  std::vector<uint32_t> row_depth_;
+  std::vector<uint32_t> text_;  // the text image stays black
+  std::vector<uint32_t> out_;
+  std::vector<uint32_t> shifts_;
+  std::vector<uint32_t> fine_;
+  std::vector<uint32_t> shift_of_;
+};
+
+// The guide marks of a frame, where its period puts them: at sub-pixel precision, one
+// local period at the text depth apart about the middle.
+void PaintGuides(const RgbView& out, const StillFrame& still, uint32_t period) {
+  const uint32_t n = still.oversample;
+  for (const GuideRect& m :
+       GuideMarkRects(out.width * static_cast<int32_t>(n), n * period, still.params.text_depth,
+                      still.params.reverse, still.params.depth_divisor)) {
+    const int32_t middle =
+        (m.left + (m.right - m.left) / 2 + static_cast<int32_t>(n / 2)) / static_cast<int32_t>(n);
+    const int32_t half = (m.right - m.left) / 2;
+    FillBlack(out, middle - half, m.top, middle + half, m.bottom);
+  }
 }
 
 }  // namespace
@@ -55,35 +121,28 @@ GeneratorMap Repeated(const GeneratorMap& map, uint64_t times) {
   return result;
 }
 
-GeneratorMap FrameMap(const RgbView& picture, const StereogramParams& params) {
-  if (picture.width < 1 || picture.height < 1) return {};
+uint32_t FramePeriod(const StereogramParams& params, int32_t width) {
+  return FitPeriod(StereogramPeriod(params), width);
+}
+
+GeneratorMap FrameMap(const DepthSource& depth, const StillFrame& still) {
+  if (depth.picture.width < 1 || depth.picture.height < 1) return {};
   // Frames from the states 0 and 1 end in c and a + c.
-  Rows rows(picture.width);
-  uint32_t period = 0;
-  const uint32_t from0 = RunFrame(picture, params, 0, false, rows, &period);
-  const uint32_t from1 = RunFrame(picture, params, 1, false, rows, &period);
+  FrameMaker maker(depth, still);
+  const uint32_t from0 = maker.Run(0, nullptr);
+  const uint32_t from1 = maker.Run(1, nullptr);
   return {from1 - from0, from0};
 }
 
-uint32_t RenderStill(const RgbView& picture, const StillFrame& still) {
-  if (picture.width < 1 || picture.height < 1) {
-    return still.seed;
-  }
+uint32_t RenderStill(const DepthSource& depth, const StillFrame& still, const RgbView& out) {
+  if (depth.picture.width < 1 || depth.picture.height < 1) return still.seed;
   uint32_t state = still.seed;
   if (still.frame > 1) {
     // The skipped frames are the frame's map applied frame - 1 times.
-    state = Repeated(FrameMap(picture, still.params), still.frame - 1).Apply(state);
+    state = Repeated(FrameMap(depth, still), still.frame - 1).Apply(state);
   }
-  Rows rows(picture.width);
-  uint32_t period = 0;
-  const uint32_t next = RunFrame(picture, still.params, state, true, rows, &period);
-
-  if (still.guides) {
-    const auto marks = GuideMarkRects(picture.width, period, still.params.text_depth,
-                                      still.params.reverse, still.params.depth_divisor);
-    for (const GuideRect& m : marks) {
-      FillBlack(picture, m.left, m.top, m.right, m.bottom);
-    }
-  }
+  FrameMaker maker(depth, still);
+  const uint32_t next = maker.Run(state, &out);
+  if (still.guides) PaintGuides(out, still, maker.period());
   return next;
 }

@@ -1,9 +1,11 @@
-// One still frame of the board's synthesis, made from a depth picture.
+// One still frame of the board's synthesis, made from a depth picture: exactly the
+// board's frame by default, or with sub-pixel depth and dots from a pattern.
 #pragma once
 
 #include <cstdint>
 
 #include "images/image_rows.h"
+#include "render/pattern.h"
 #include "stereogram/stereogram.h"
 
 // What one frame does to the dot generator: state -> a * state + c (mod 2^32). The
@@ -22,23 +24,42 @@ GeneratorMap Then(const GeneratorMap& first, const GeneratorMap& second);
 // `map` applied `times` times, in about 2 log2(times) compositions.
 GeneratorMap Repeated(const GeneratorMap& map, uint64_t times);
 
-// What one frame of `picture` does to the generator, found from two frames that are
-// made and thrown away.
-GeneratorMap FrameMap(const RgbView& picture, const StereogramParams& params);
+constexpr uint32_t kMaxOversample = 8;
 
 struct StillFrame {
-  StereogramParams params;  // depth_divisor stays the board's 4
+  StereogramParams params;
   bool guides = false;
   uint32_t seed = 0;   // the generator's state before the first frame
   uint64_t frame = 1;  // which frame of a run from `seed`; 1 is the first
+  // Sub-pixels a pixel, 1 to kMaxOversample. 1 is the board's picture; above it the
+  // frame is synthesised that many times wider, with as many times the depth levels,
+  // and averaged back.
+  uint32_t oversample = 1;
+  // Dots from a pattern (scaled to FramePeriod) instead of the generator; not owned.
+  const Pattern* pattern = nullptr;
 };
 
-// Replaces the depth picture with the stereogram that the board would show for it,
-// with an all-black text image: frame `frame` of a run started at `seed`, each frame
-// synthesised from the same picture. The frames before it are skipped, not drawn
-// (see GeneratorMap), so any frame number costs at most three frames. With `guides`
-// the two guide marks of that frame are painted black over it. Rows are made one at
-// a time, so apart from the picture only a few rows are allocated; throws
+// The depth picture a frame is made from: its 8-bit pixels, and the full 16 bits of its
+// depth when the file had them (top line first; used when oversampling).
+struct DepthSource {
+  RgbView picture;
+  const uint16_t* depth16 = nullptr;
+};
+
+// The period, in pixels, that frames of `width` pixels are made with.
+uint32_t FramePeriod(const StereogramParams& params, int32_t width);
+
+// What one frame of `depth` does to the generator, found from two frames that are made
+// and thrown away.
+GeneratorMap FrameMap(const DepthSource& depth, const StillFrame& still);
+
+// Writes into `out` (the depth picture's size; it may be the depth picture itself) the
+// stereogram that the board would show for the depth, with an all-black text image:
+// frame `frame` of a run started at `seed`, each frame synthesised from the same
+// picture. The frames before it are skipped, not drawn (see GeneratorMap), so any frame
+// number costs at most three frames. With `guides` the two guide marks of that frame are
+// painted black over it, where the frame's period puts them. Rows are made one at a
+// time, so apart from the pictures only a few rows are allocated; throws
 // std::bad_alloc if even those cannot be. Returns the generator's state after the
 // frame: the seed of the frame after it.
-uint32_t RenderStill(const RgbView& picture, const StillFrame& still);
+uint32_t RenderStill(const DepthSource& depth, const StillFrame& still, const RgbView& out);

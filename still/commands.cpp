@@ -1,7 +1,7 @@
 #include "still/commands.h"
 
 #include <cstdio>
-#include <cstring>
+#include <optional>
 #include <vector>
 
 #include "animation/gif_writer.h"
@@ -31,6 +31,15 @@ std::string TooNarrow(const std::optional<int32_t>& asked, int32_t needed, int32
          " pixels)";
 }
 
+bool Decode(ImageFile& file, RgbPicture* picture, CommandEnd* end) {
+  ImageError error;
+  if (!file.Decode(picture, &error)) {
+    *end = {error.out_of_memory ? kFailed : kBadInput, error.message};
+    return false;
+  }
+  return true;
+}
+
 // Opens and decodes the input picture, or says why not. A picture narrower than
 // `needed` is refused from its header, before its pixels cost anything.
 bool ReadPicture(const std::string& path, const std::optional<int32_t>& asked, int32_t needed,
@@ -45,11 +54,24 @@ bool ReadPicture(const std::string& path, const std::optional<int32_t>& asked, i
     *end = {kBadInput, narrow};
     return false;
   }
-  if (!file.Decode(picture, &error)) {
-    *end = {error.out_of_memory ? kFailed : kBadInput, error.message};
+  return Decode(file, picture, end);
+}
+
+// The pattern picture, or why it cannot serve.
+bool ReadPattern(const std::string& path, RgbPicture* picture, CommandEnd* end) {
+  ImageFile file;
+  ImageError error;
+  if (!file.Open(path, &error)) {
+    *end = {kBadInput, "--pattern: " + error.message};
     return false;
   }
-  return true;
+  if (file.width() < kMinPatternSide || file.height() < kMinPatternSide) {
+    *end = {kBadInput, "--pattern '" + path + "' is " + std::to_string(file.width()) + " x " +
+                           std::to_string(file.height()) + " pixels; it needs at least " +
+                           std::to_string(kMinPatternSide) + " a side"};
+    return false;
+  }
+  return Decode(file, picture, end);
 }
 
 CommandEnd WriteOut(const std::string& path, const uint8_t* data, size_t size) {
@@ -71,10 +93,39 @@ StillFrame FirstFrame(const StillOptions& options) {
   still.params.reverse = options.reverse;
   still.params.dot_mode = options.dot_mode;
   still.params.text_depth = options.text_depth;
+  still.params.depth_divisor = options.depth_divisor.value_or(still.params.depth_divisor);
   still.guides = options.guides;
   still.seed = options.seed.has_value() ? *options.seed : MillisecondTicks();
   still.frame = options.frame;
+  still.oversample = options.oversample;
   return still;
+}
+
+// What a rendering command draws from: the depth picture and, if asked for, the pattern
+// scaled to the frame's period.
+struct Inputs {
+  RgbPicture depth;
+  RgbPicture pattern_picture;
+  std::optional<Pattern> pattern;
+
+  DepthSource Source() const {
+    return {depth.view(), depth.depth16.empty() ? nullptr : depth.depth16.data()};
+  }
+};
+
+bool ReadInputs(const StillOptions& options, StillFrame* still, Inputs* in, CommandEnd* end) {
+  if (!ReadPicture(options.depth_path, options.parallax_width, still->params.parallax_width,
+                   &in->depth, end)) {
+    return false;
+  }
+  if (!options.pattern_path.empty()) {
+    if (!ReadPattern(options.pattern_path, &in->pattern_picture, end)) return false;
+    in->pattern.emplace(in->pattern_picture.view(), FramePeriod(still->params, in->depth.width),
+                        in->depth.height);
+    in->pattern_picture = {};
+    still->pattern = &*in->pattern;
+  }
+  return true;
 }
 
 std::string Percent(double share) {
@@ -97,26 +148,26 @@ std::string DescribeReading(const RevealReading& r) {
 
 // Frames from `first` on, each with fresh dots, into the GIF `gif`; the progress line
 // tells how far it is unless `quiet`.
-bool EncodeFrames(const RgbView& depth, StillFrame first, const StillOptions& options,
+bool EncodeFrames(const DepthSource& depth, StillFrame first, const StillOptions& options,
                   std::vector<uint8_t>* gif, std::string* error) {
-  const bool grey = first.params.dot_mode == 1;
+  const bool grey = first.pattern != nullptr ? first.pattern->grey() : first.params.dot_mode == 1;
   GifWriter writer;
-  if (!writer.Begin(depth.width, depth.height, grey ? GreyPalette() : ColourPalette(),
+  const RgbView& picture = depth.picture;
+  if (!writer.Begin(picture.width, picture.height, grey ? GreyPalette() : ColourPalette(),
                     FrameDelay(options.fps), error)) {
     return false;
   }
-  const size_t pixels = static_cast<size_t>(depth.width) * static_cast<size_t>(depth.height);
+  const size_t pixels = static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height);
   std::vector<uint8_t> frame(pixels * 3);
   std::vector<uint8_t> indices(pixels);
-  const RgbView view{depth.width, depth.height, frame.data()};
+  const RgbView view{picture.width, picture.height, frame.data()};
   ProgressLine progress;
   const uint32_t start = MillisecondTicks();
   const uint64_t frames = *options.frames;
   bool added = true;
   for (uint64_t k = 0; added && k < frames; ++k) {
-    std::memcpy(frame.data(), depth.pixels, frame.size());
     // Each frame starts where the one before left the generator.
-    first.seed = RenderStill(view, first);
+    first.seed = RenderStill(depth, first, view);
     first.frame = 1;
     FrameIndices(view, grey, indices.data());
     added = writer.AddFrame(indices.data(), error);
@@ -131,28 +182,22 @@ bool EncodeFrames(const RgbView& depth, StillFrame first, const StillOptions& op
 }  // namespace
 
 CommandEnd RunStill(const StillOptions& options) {
-  const StillFrame still = FirstFrame(options);
+  StillFrame still = FirstFrame(options);
   CommandEnd end;
-  RgbPicture picture;
-  if (!ReadPicture(options.depth_path, options.parallax_width, still.params.parallax_width,
-                   &picture, &end)) {
-    return end;
-  }
-  RenderStill(picture.view(), still);
-  return WritePng(options.out_path, picture.view());
+  Inputs in;
+  if (!ReadInputs(options, &still, &in, &end)) return end;
+  RenderStill(in.Source(), still, in.depth.view());
+  return WritePng(options.out_path, in.depth.view());
 }
 
 CommandEnd RunAnimation(const StillOptions& options) {
-  const StillFrame first = FirstFrame(options);
+  StillFrame first = FirstFrame(options);
   CommandEnd end;
-  RgbPicture depth;
-  if (!ReadPicture(options.depth_path, options.parallax_width, first.params.parallax_width, &depth,
-                   &end)) {
-    return end;
-  }
+  Inputs in;
+  if (!ReadInputs(options, &first, &in, &end)) return end;
   std::vector<uint8_t> gif;
   std::string error;
-  if (!EncodeFrames(depth.view(), first, options, &gif, &error)) return {kFailed, error};
+  if (!EncodeFrames(in.Source(), first, options, &gif, &error)) return {kFailed, error};
   return WriteOut(options.out_path, gif.data(), gif.size());
 }
 

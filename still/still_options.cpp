@@ -7,6 +7,8 @@
 #include <system_error>
 #include <vector>
 
+#include "render/still_frame.h"
+
 namespace {
 
 // The three things the program does; an option names those it goes with.
@@ -28,7 +30,10 @@ struct OptionRow {
   unsigned commands;
   const char* help;     // what it does, in a few words
   const char* details;  // more to know, or null
+  // Where a number, or a flag's 1, goes.
   void (*store)(StillOptions&, uint64_t);
+  // Where a text value goes, for an option that takes one instead of a number.
+  void (*store_text)(StillOptions&, const std::string&) = nullptr;
 };
 
 constexpr OptionRow kOptions[] = {
@@ -66,6 +71,18 @@ constexpr OptionRow kOptions[] = {
     {"--quiet", nullptr, 0, 0, nullptr, nullptr, kAnimation,
      "no progress line while the GIF is made", nullptr,
      [](StillOptions& o, uint64_t) { o.quiet = true; }},
+    {"--oversample", "N", 1, kMaxOversample, "1 to 8", "1, the board's picture", kRendering,
+     "sub-pixel depth: synthesise N times as wide, with N times as many depth levels, "
+     "and average back",
+     "Dots keep their size; only where the depth changes do their edges fall between "
+     "pixels. With a 16-bit depth picture the levels come from all 16 bits",
+     [](StillOptions& o, uint64_t v) { o.oversample = static_cast<uint32_t>(v); }},
+    {"--pattern", "IMAGE", 0, 0, nullptr, nullptr, kRendering,
+     "take the dots from a picture (at least 8 x 8 pixels), scaled to one period, its rows "
+     "repeating down the picture",
+     "With --frames every frame then has the same dots: over an unchanging depth the "
+     "animation stands still",
+     nullptr, [](StillOptions& o, const std::string& path) { o.pattern_path = path; }},
     {"--reveal", nullptr, 0, 0, nullptr, nullptr, kReveal,
      "read DEPTH_IMAGE as a stereogram of this synthesis (a picture copied from the board "
      "too, guide marks and the text view on) and write its depth picture to OUT.png",
@@ -73,8 +90,10 @@ constexpr OptionRow kOptions[] = {
      "unreversed one of a narrower width with the depth inverted: --reverse says which was "
      "meant. Exit code 1 when it holds no stereogram",
      [](StillOptions& o, uint64_t) { o.reveal = true; }},
-    {"--depth-divisor", "N", 1, 255, "1 to 255", "the board's 4", kReveal, "the depth divisor",
-     nullptr, [](StillOptions& o, uint64_t v) { o.depth_divisor = static_cast<int32_t>(v); }},
+    {"--depth-divisor", "N", 1, 255, "1 to 255", "the board's 4; found with --reveal",
+     kRendering | kReveal, "the depth range: the nearest depth shortens the period by 1/N",
+     "Smaller divisors give deeper pictures",
+     [](StillOptions& o, uint64_t v) { o.depth_divisor = static_cast<int32_t>(v); }},
 };
 
 constexpr const char* kUsageLines =
@@ -157,7 +176,11 @@ struct Parser {
         option = app.add_option(
                         row.name,
                         [&options, &row](const CLI::results_t& values) {
-                          Store(row, values.back(), options);
+                          if (row.store_text != nullptr) {
+                            row.store_text(options, values.back());
+                          } else {
+                            Store(row, values.back(), options);
+                          }
                           return true;
                         },
                         RowHelp(row))

@@ -27,9 +27,15 @@ struct StillOptions {
   // is no reason to cap it below what a user can type.
   uint64_t frame = 1;
 
+  // Sub-pixels a pixel; 1 is the board's picture.
+  uint32_t oversample = 1;
+  // A picture whose pixels are the dots, in place of random ones; empty for none.
+  std::string pattern_path;
+  // Empty: the board's 4 when rendering, found with --reveal.
+  std::optional<int32_t> depth_divisor;
+
   // --reveal: DEPTH_IMAGE is a stereogram and OUT.png receives its depth picture.
   bool reveal = false;
-  std::optional<int32_t> depth_divisor;  // empty: found
   // --frames: OUT receives an animated GIF of this many frames from `frame` on.
   std::optional<uint64_t> frames;
   uint32_t fps = 15;

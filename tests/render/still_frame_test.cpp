@@ -73,7 +73,8 @@ TEST(RenderStillTest, EqualsTheBoardsSynthesisOfTheWholePicture) {
     const StillFrame still{
         {k.parallax_width, k.reverse, 4, k.dot_mode, k.text_depth}, k.guides, seed, k.frame};
     std::vector<uint8_t> picture = depth;
-    const uint32_t next = RenderStill({k.w, k.h, picture.data()}, still);
+    const RgbView view{k.w, k.h, picture.data()};
+    const uint32_t next = RenderStill({view}, still, view);
     uint32_t expected_next = 0;
     EXPECT_TRUE(Expected(depth, k.w, k.h, still, &expected_next) == picture) << k.w << "x" << k.h;
     // The next frame of an animation starts from it.
@@ -88,7 +89,8 @@ TEST(RenderStillTest, TheLastPossibleFrameComesAtOnce) {
   for (const uint32_t dot_mode : {1u, 2u}) {
     StillFrame still{{1, false, 4, dot_mode, 200}, false, 2024, UINT64_MAX};
     std::vector<uint8_t> pixel(3, 0);
-    RenderStill({1, 1, pixel.data()}, still);
+    const RgbView view{1, 1, pixel.data()};
+    RenderStill({view}, still, view);
     // One step back: the multiplier's inverse modulo 2^32, by Newton's iteration.
     uint32_t inverse = DotGenerator::kMultiplier;
     for (int i = 0; i < 5; ++i) inverse *= 2u - DotGenerator::kMultiplier * inverse;
@@ -96,6 +98,57 @@ TEST(RenderStillTest, TheLastPossibleFrameComesAtOnce) {
       still.seed = (still.seed - DotGenerator::kIncrement) * inverse;
     still.frame = 1;
     EXPECT_EQ(Expected({0, 0, 0}, 1, 1, still), pixel) << "dot mode " << dot_mode;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The frame of `depth`, as RGB bytes.
+std::vector<uint8_t> Frame(const std::vector<uint8_t>& depth, int32_t w, int32_t h,
+                           const uint16_t* depth16, const StillFrame& still) {
+  std::vector<uint8_t> out(depth.size());
+  std::vector<uint8_t> in = depth;
+  RenderStill({{w, h, in.data()}, depth16}, still, {w, h, out.data()});
+  return out;
+}
+
+TEST(RenderStillTest, SixteenBitDepthCountsOnlyWhenOversampling) {
+  constexpr int32_t kW = 300, kH = 4;
+  std::vector<uint8_t> depth(kW * kH * 3);
+  std::vector<uint16_t> depth16(kW * kH);
+  for (int32_t i = 0; i < kW * kH; ++i) {
+    depth16[i] = static_cast<uint16_t>((i % kW) * 200 + i % 7 * 31);
+    std::fill_n(&depth[i * 3], 3, static_cast<uint8_t>(depth16[i] >> 8));
+  }
+  for (const uint32_t n : {1u, 4u}) {
+    StillFrame still{{60, false, 4, 1, 200}, false, 5, 1, n};
+    // One sub-pixel a pixel keeps the board's levels: the low bytes change nothing.
+    EXPECT_EQ(n == 1,
+              Frame(depth, kW, kH, depth16.data(), still) == Frame(depth, kW, kH, nullptr, still))
+        << "oversample " << n;
+  }
+}
+
+TEST(RenderStillTest, APatternTilesTheFarPlaneAtAnyOversampling) {
+  constexpr int32_t kW = 130, kH = 30;
+  std::mt19937 rng(3);
+  std::vector<uint8_t> texture(16 * 12 * 3);
+  for (uint8_t& v : texture) v = static_cast<uint8_t>(rng());
+  const Pattern pattern({16, 12, texture.data()}, 40, kH);
+  for (const uint32_t n : {1u, 3u}) {
+    StillFrame still{{40, false, 4, 1, 200}, false, 5, 1, n, &pattern};
+    const std::vector<uint8_t> out =
+        Frame(std::vector<uint8_t>(kW * kH * 3, 0), kW, kH, nullptr, still);
+    size_t wrong = 0;
+    for (int32_t y = 0; y < kH; ++y) {
+      for (int32_t x = 0; x < kW; ++x) {
+        const uint8_t* p = &out[(y * kW + x) * 3];
+        wrong += PackPixel(p[0], p[1], p[2]) != pattern.Row(y)[x % 40];
+      }
+    }
+    EXPECT_EQ(wrong, 0u) << "oversample " << n;
   }
 }
 

@@ -31,7 +31,7 @@ TEST(StillOptionsTest, MisusedCommandLinesAreRefusedInOneLineNamingTheProblem) {
       {{"a", "b.gif", "--frames", "1001"}, "--frames"},
       // Options that belong to another command.
       {{"--reveal", "a", "b", "--seed", "1"}, "--seed does not go with --reveal"},
-      {{"a", "b", "--depth-divisor", "4"}, "--depth-divisor goes only with --reveal"},
+      {{"a", "b", "--oversample", "9"}, "--oversample"},
       {{"a", "b.gif", "--fps", "10"}, "--fps goes only with --frames"},
   };
   for (const auto& k : cases) {
