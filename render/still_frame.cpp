@@ -42,13 +42,15 @@ class FrameMaker {
     const RgbView& picture = depth_.picture;
     for (int32_t r = 0; r < picture.height; ++r) {
       // The row is read before it is written, so the picture may be both input and
-      // output; a black text image leaves the depth row as it was read.
+      // output.
       ReadBufferRow(picture, r, row_depth_.data());
+      const uint32_t* text =
+          still_.text != nullptr ? still_.text + static_cast<size_t>(r) * width_ : text_.data();
       if (board_) {
-        SynthesizeStereogram(width_, 1, row_depth_.data(), text_.data(), out_.data(), still_.params,
+        SynthesizeStereogram(width_, 1, row_depth_.data(), text, out_.data(), still_.params,
                              generator);
       } else {
-        FineRow(picture.height - 1 - r, generator);
+        FineRow(picture.height - 1 - r, text, generator);
       }
       if (out != nullptr) WriteBufferRow(*out, r, out_.data());
     }
@@ -56,18 +58,23 @@ class FrameMaker {
   }
 
  private:
-  void FineRow(int32_t line, DotGenerator& generator) {
+  void FineRow(int32_t line, const uint32_t* text, DotGenerator& generator) {
     // 16-bit depth only when the finer levels can show it: at one sub-pixel a pixel the
     // levels are the board's.
     const uint16_t* fine = still_.oversample > 1 && depth_.depth16 != nullptr
                                ? depth_.depth16 + static_cast<size_t>(line) * width_
                                : nullptr;
     for (int32_t x = 0; x < width_; ++x) {
+      // The text wins where the board's depth image would take it (the larger 32-bit
+      // value), and brings a depth byte of its own.
+      const bool text_wins = text[x] > row_depth_[x];
+      const uint32_t v = text_wins        ? (text[x] & 0xFF) << 8
+                         : fine != nullptr ? fine[x]
+                                           : (row_depth_[x] & 0xFF) << 8;
       // A depth byte b reverses to 255 - b, whose 16-bit form is b << 8 reversed and
       // cut to its top byte.
-      const uint32_t v = fine != nullptr ? fine[x] : (row_depth_[x] & 0xFF) << 8;
-      const uint32_t reversed_low = fine == nullptr && still_.params.reverse ? 0xFF : 0;
-      shifts_[x] = shift_of_[v | reversed_low];
+      const bool byte = text_wins || fine == nullptr;
+      shifts_[x] = shift_of_[v | (byte && still_.params.reverse ? 0xFF : 0)];
     }
     const FreshDots dots{still_.pattern != nullptr ? still_.pattern->Row(line) : nullptr,
                          still_.params.dot_mode == 1, &generator};
@@ -82,7 +89,7 @@ class FrameMaker {
   bool board_;  // one sub-pixel a pixel and random dots: the board's own synthesis
   FineGrid grid_;
   std::vector<uint32_t> row_depth_;
-  std::vector<uint32_t> text_;  // the text image stays black
+  std::vector<uint32_t> text_;  // a black text image, for frames without text
   std::vector<uint32_t> out_;
   std::vector<uint32_t> shifts_;
   std::vector<uint32_t> fine_;
@@ -132,6 +139,11 @@ GeneratorMap FrameMap(const DepthSource& depth, const StillFrame& still) {
   const uint32_t from0 = maker.Run(0, nullptr);
   const uint32_t from1 = maker.Run(1, nullptr);
   return {from1 - from0, from0};
+}
+
+uint32_t SkipFrame(const DepthSource& depth, const StillFrame& still) {
+  if (depth.picture.width < 1 || depth.picture.height < 1) return still.seed;
+  return FrameMaker(depth, still).Run(still.seed, nullptr);
 }
 
 uint32_t RenderStill(const DepthSource& depth, const StillFrame& still, const RgbView& out) {

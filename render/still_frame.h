@@ -37,6 +37,10 @@ struct StillFrame {
   uint32_t oversample = 1;
   // Dots from a pattern (scaled to FramePeriod) instead of the generator; not owned.
   const Pattern* pattern = nullptr;
+  // The text image, as the board's text layer holds it: width x height pixels, rows
+  // bottom-up, grey at the text depth where the text is and black elsewhere; the depth
+  // of a pixel is the larger of the picture's and the text's. Null: no text.
+  const uint32_t* text = nullptr;
 };
 
 // The depth picture a frame is made from: its 8-bit pixels, and the full 16 bits of its
@@ -52,6 +56,10 @@ uint32_t FramePeriod(const StereogramParams& params, int32_t width);
 // What one frame of `depth` does to the generator, found from two frames that are made
 // and thrown away.
 GeneratorMap FrameMap(const DepthSource& depth, const StillFrame& still);
+
+// The generator's state after one frame of `depth` from still.seed, the frame itself not
+// written: for runs whose depth changes from frame to frame, which no single map skips.
+uint32_t SkipFrame(const DepthSource& depth, const StillFrame& still);
 
 // Writes into `out` (the depth picture's size; it may be the depth picture itself) the
 // stereogram that the board would show for the depth, with an all-black text image:

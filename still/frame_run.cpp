@@ -1,0 +1,134 @@
+#include "still/frame_run.h"
+
+#include "still/picture_input.h"
+#include "still/still_clock.h"
+
+namespace {
+
+using still_exit::kBadInput;
+using still_exit::kFailed;
+
+// The settings of the first frame a rendering command makes.
+StillFrame FirstFrame(const StillOptions& options) {
+  StillFrame still;
+  still.params.parallax_width = options.parallax_width.value_or(kDefaultParallaxWidth);
+  still.params.reverse = options.reverse;
+  still.params.dot_mode = options.dot_mode;
+  still.params.text_depth = options.text_depth;
+  still.params.depth_divisor = options.depth_divisor.value_or(still.params.depth_divisor);
+  still.guides = options.guides;
+  still.seed = options.seed.has_value() ? *options.seed : MillisecondTicks();
+  still.oversample = options.oversample;
+  return still;
+}
+
+CommandEnd Refused(const ImageError& error) {
+  return {error.out_of_memory ? kFailed : kBadInput, error.message};
+}
+
+}  // namespace
+
+bool FrameRun::Open(const StillOptions& options, CommandEnd* end) {
+  frame_ = FirstFrame(options);
+  first_ = options.frame;
+  if (!OpenDepth(options, end)) return false;
+  return options.pattern_path.empty() || OpenPattern(options.pattern_path, end);
+}
+
+bool FrameRun::OpenDepth(const StillOptions& options, CommandEnd* end) {
+  const int32_t needed = frame_.params.parallax_width;
+  if (!DepthAnimation::Names(options.depth_path)) {
+    if (!ReadPicture(options.depth_path, options.parallax_width, needed, &depth_, end)) {
+      return false;
+    }
+    width_ = depth_.width;
+    height_ = depth_.height;
+    return true;
+  }
+  ImageError error;
+  if (!moving_.emplace().Open(options.depth_path, &error)) {
+    *end = Refused(error);
+    return false;
+  }
+  width_ = moving_->width();
+  height_ = moving_->height();
+  const std::string narrow = TooNarrow(options.parallax_width, needed, width_);
+  if (!narrow.empty()) *end = {kBadInput, narrow};
+  return narrow.empty();
+}
+
+bool FrameRun::OpenPattern(const std::string& path, CommandEnd* end) {
+  ImageFile file;
+  ImageError error;
+  if (!file.Open(path, &error)) {
+    *end = {kBadInput, "--pattern: " + error.message};
+    return false;
+  }
+  if (file.width() < kMinPatternSide || file.height() < kMinPatternSide) {
+    *end = {kBadInput, "--pattern '" + path + "' is " + std::to_string(file.width()) + " x " +
+                           std::to_string(file.height()) + " pixels; it needs at least " +
+                           std::to_string(kMinPatternSide) + " a side"};
+    return false;
+  }
+  RgbPicture picture;
+  if (!DecodePicture(file, &picture, end)) return false;
+  pattern_.emplace(picture.view(), FramePeriod(frame_.params, width_), height_);
+  frame_.pattern = &*pattern_;
+  return true;
+}
+
+bool FrameRun::grey() const {
+  return pattern_.has_value() ? pattern_->grey() : frame_.params.dot_mode == 1;
+}
+
+bool FrameRun::LoadDepth(CommandEnd* end) {
+  ImageError error;
+  if (moving_->Next(&depth_, &error)) return true;
+  *end = Refused(error);
+  return false;
+}
+
+DepthSource FrameRun::Source() const {
+  return {depth_.view(), depth_.depth16.empty() ? nullptr : depth_.depth16.data()};
+}
+
+bool FrameRun::SkipToFirst(CommandEnd* end) {
+  uint64_t skip = first_ - 1;
+  if (!moving_) {
+    // One picture: RenderStill skips by the frame's map.
+    frame_.frame = first_;
+    return true;
+  }
+  StillFrame probe = frame_;
+  if (skip >= moving_->frames()) {
+    // Each frame of the depth does its own map; one pass over all of them from the states
+    // 0 and 1 gives the map of a whole cycle, which skips the whole cycles at once.
+    uint32_t from0 = 0;
+    uint32_t from1 = 1;
+    for (uint64_t i = 0; i < moving_->frames(); ++i) {
+      if (!LoadDepth(end)) return false;
+      probe.seed = from0;
+      from0 = SkipFrame(Source(), probe);
+      probe.seed = from1;
+      from1 = SkipFrame(Source(), probe);
+    }
+    frame_.seed = Repeated({from1 - from0, from0}, skip / moving_->frames()).Apply(frame_.seed);
+    skip %= moving_->frames();
+  }
+  for (uint64_t i = 0; i < skip; ++i) {
+    if (!LoadDepth(end)) return false;
+    frame_.seed = SkipFrame(Source(), frame_);
+  }
+  return true;
+}
+
+bool FrameRun::Next(const RgbView& out, CommandEnd* end) {
+  if (!started_) {
+    started_ = true;
+    if (!SkipToFirst(end)) return false;
+  }
+  if (moving_ && !LoadDepth(end)) return false;
+  frame_.seed = RenderStill(Source(), frame_, out);
+  frame_.frame = 1;
+  return true;
+}
