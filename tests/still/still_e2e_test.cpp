@@ -64,6 +64,22 @@ TEST(StillProgramTest, BadInputEndsWithCode2AFailedWriteWith1AndOnlySuccessLeave
   ASSERT_NE(0, stbi_write_png("still_e2e/depth.png", 60, 10, 1, black.data(), 60));
   ASSERT_NE(0, stbi_write_png("still_e2e/tall.png", 1, 16385, 1, black.data(), 1));
   std::ofstream("still_e2e/out.png") << "an earlier picture";
+  ASSERT_NE(0, stbi_write_png("still_e2e/small.png", 4, 4, 1, black.data(), 4));
+  // Depth sequences with a gap, a frame of another size and a damaged frame.
+  const char* sequences[][3] = {{"gap/d_0001.png", "gap/d_0002.png", "gap/d_0004.png"},
+                                {"size/d_1.png", "size/d_2.png", "size/d_3.png"},
+                                {"cut/d_01.png", "cut/d_02.png", "cut/d_03.png"}};
+  for (const auto& files : sequences) {
+    for (const char* file : files) {
+      const std::string path = std::string("still_e2e/") + file;
+      fs::create_directories(fs::path(path).parent_path());
+      ASSERT_NE(0, stbi_write_png(path.c_str(), file[0] == 's' && file[7] == '3' ? 50 : 60, 10, 1,
+                                  black.data(), 60));
+    }
+  }
+  // Removed first: the Windows build's copy_file refuses to overwrite.
+  fs::remove("still_e2e/cut/d_02.png");
+  fs::copy_file(fs::path(PARALLUX_STILL_CORPUS) / "png-cut-in-pixels.png", "still_e2e/cut/d_02.png");
   struct Run {
     std::string args;
     int code;
@@ -87,6 +103,12 @@ TEST(StillProgramTest, BadInputEndsWithCode2AFailedWriteWith1AndOnlySuccessLeave
                   {"depth.png no-such-folder/out.png --parallax-width 20", 1, "no-such-folder"},
                   {"depth.png folder.png --parallax-width 20", 1, "folder.png"},
                   {"--reveal depth.png out.png", 1, "no stereogram"},
+                  {"gap/d_%04d.png out.png --parallax-width 20", 2, "d_0003.png"},
+                  {"size/d_%d.png out.png --parallax-width 20", 2, "d_3.png"},
+                  {"cut/d_%02d.png out.png --parallax-width 20", 2, "d_02.png"},
+                  {"depth.png out.png --parallax-width 20 --pattern small.png", 2, "small.png"},
+                  {"depth.png out.png --parallax-width 20 --pattern png-no-end-chunk.png", 2,
+                   "png-no-end-chunk.png"},
                   {"depth.png out.png --parallax-width 20 --frames 2 --quiet", 0, ""},  // a GIF
                   {"depth.png out.png --parallax-width 20 --guides", 0, ""},
                   {"--reveal out.png out.png", 0, "read with period 20 "},
