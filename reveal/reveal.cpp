@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "canvas/pixel_kernels.h"
+#include "reveal/fine_reveal.h"
 #include "stereogram/stereogram.h"
 #include "stereogram/text_view.h"
 
@@ -420,6 +421,20 @@ double ReadRows(const RgbView& stereogram, const RowReading& how,
   return dots == 0 ? 0.0 : static_cast<double>(repeating) / static_cast<double>(dots);
 }
 
+// The depth bytes of a picture made at several sub-pixels a pixel; returns the share of
+// its pixels whose repeat was found.
+double ReadFine(const RgbView& stereogram, const RevealReading& reading, uint32_t oversample,
+                bool reverse, std::vector<uint8_t>& bytes) {
+  const uint32_t period = oversample * reading.period;
+  const FineReading how{oversample, period, MaxShift(period, reading.depth_divisor)};
+  std::vector<uint32_t> levels;
+  const double share = ReadFineLevels(stereogram, how, levels);
+  const std::vector<int32_t> byte_of_level = BytesOfLevels(period, reading.depth_divisor, reverse);
+  for (size_t i = 0; i < levels.size(); ++i)
+    bytes[i] = static_cast<uint8_t>(byte_of_level[levels[i]]);
+  return share;
+}
+
 }  // namespace
 
 RevealResult RevealDepth(const RgbView& stereogram, const RevealSettings& settings,
@@ -442,18 +457,21 @@ RevealResult RevealDepth(const RgbView& stereogram, const RevealSettings& settin
     return result;
   }
   RevealReading& reading = result.reading;
-  RowReading how{0, reading.period, k, {}};
-  how.lo = how.hi - MaxShift(how.hi, reading.depth_divisor);
-  reading.text_view_grey = FindTextView(stereogram, how.lo, how.hi, k);
-  if (reading.text_view_grey.has_value()) {
-    how.match.blended = true;
-    how.match.blend = BlendTable(*reading.text_view_grey);
-  }
-
   // All rows are read before anything is written: a refused picture writes nothing.
   std::vector<uint8_t> bytes(static_cast<size_t>(width) * static_cast<size_t>(height));
-  reading.repeating = ReadRows(
-      stereogram, how, BytesOfLevels(how.hi, reading.depth_divisor, settings.reverse), bytes);
+  if (settings.oversample > 1) {
+    reading.repeating = ReadFine(stereogram, reading, settings.oversample, settings.reverse, bytes);
+  } else {
+    RowReading how{0, reading.period, k, {}};
+    how.lo = how.hi - MaxShift(how.hi, reading.depth_divisor);
+    reading.text_view_grey = FindTextView(stereogram, how.lo, how.hi, k);
+    if (reading.text_view_grey.has_value()) {
+      how.match.blended = true;
+      how.match.blend = BlendTable(*reading.text_view_grey);
+    }
+    reading.repeating = ReadRows(
+        stereogram, how, BytesOfLevels(how.hi, reading.depth_divisor, settings.reverse), bytes);
+  }
   if (reading.repeating < kMinRepeating) {
     result.why = "holds no stereogram: too few of its dots repeat";
     return result;

@@ -18,6 +18,8 @@ struct RevealSettings {
   // written differ, and only the user knows which reading was meant.
   bool reverse = false;
   std::optional<int32_t> depth_divisor;
+  // Sub-pixels a pixel the picture was made with (--oversample); never found.
+  uint32_t oversample = 1;
 };
 
 // The settings the picture was read with.

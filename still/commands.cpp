@@ -119,6 +119,7 @@ CommandEnd RunReveal(const StillOptions& options) {
   settings.parallax_width = options.parallax_width;
   settings.reverse = options.reverse;
   settings.depth_divisor = options.depth_divisor;
+  settings.oversample = options.oversample;
 
   std::vector<uint8_t> depth_pixels(static_cast<size_t>(stereogram.width) *
                                     static_cast<size_t>(stereogram.height) * 3);

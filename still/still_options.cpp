@@ -71,11 +71,13 @@ constexpr OptionRow kOptions[] = {
     {"--quiet", nullptr, 0, 0, nullptr, nullptr, kAnimation,
      "no progress line while the GIF is made", nullptr,
      [](StillOptions& o, uint64_t) { o.quiet = true; }},
-    {"--oversample", "N", 1, kMaxOversample, "1 to 8", "1, the board's picture", kRendering,
+    {"--oversample", "N", 1, kMaxOversample, "1 to 8", "1, the board's picture",
+     kRendering | kReveal,
      "sub-pixel depth: synthesise N times as wide, with N times as many depth levels, "
      "and average back",
      "Dots keep their size; only where the depth changes do their edges fall between "
-     "pixels. With a 16-bit depth picture the levels come from all 16 bits",
+     "pixels. With a 16-bit depth picture the levels come from all 16 bits. With --reveal: "
+     "the N the stereogram was made with, whose finer levels are then read",
      [](StillOptions& o, uint64_t v) { o.oversample = static_cast<uint32_t>(v); }},
     {"--pattern", "IMAGE", 0, 0, nullptr, nullptr, kRendering,
      "take the dots from a picture (at least 8 x 8 pixels), scaled to one period, its rows "

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "canvas/pixel_kernels.h"
+#include "stereogram/fine_synthesis.h"
 #include "stereogram/stereogram.h"
 #include "stereogram/text_view.h"
 
@@ -105,6 +107,49 @@ TEST(RevealTest, ReadsPictureCopiedWithGuidesAndTextView) {
         << "dot mode " << dot_mode << ": " << result.why;
     EXPECT_EQ(result.reading.text_view_grey, 200u);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A stereogram made at four sub-pixels a pixel reads back with its finer levels: a dome,
+// whose levels at one sub-pixel a pixel would be rings a whole pixel of shift apart.
+TEST(RevealTest, ReadsTheFinerLevelsOfAnOversampledStereogram) {
+  constexpr int32_t kW = 480, kH = 120, kPeriod = 80;
+  constexpr uint32_t kN = 4, kWide = kN * kPeriod;
+  std::vector<uint32_t> shifts(kW), wide(kW * kN), row(kW);
+  std::vector<uint8_t> rgb(kW * kH * 3), out(kW * kH * 3);
+  std::vector<uint32_t> truth(kW * kH);
+  DotGenerator generator(5);
+  for (int32_t r = 0; r < kH; ++r) {
+    for (int32_t x = 0; x < kW; ++x) {
+      const double d = std::hypot(x - 280.0, r - kH / 2.0) / 150.0;
+      const auto depth = static_cast<uint32_t>(d < 1 ? 65535 * std::sqrt(1 - d * d) : 0);
+      shifts[x] = truth[r * kW + x] = DepthShift(depth, kWide, 4);
+    }
+    SynthesizeFineRow({kW, kN, kWide}, shifts.data(), {nullptr, true, &generator}, wide.data());
+    AverageSubPixels(wide.data(), kW, kN, row.data());
+    WriteBufferRow({kW, kH, rgb.data()}, r, row.data());
+  }
+  const RevealResult result =
+      RevealDepth({kW, kH, rgb.data()}, {kPeriod, false, 4, kN}, {kW, kH, out.data()});
+  ASSERT_TRUE(result.revealed) << result.why;
+  // Right of the first period, the pixels' levels within one of the truth, but for
+  // those hidden behind the dome's fall, which take the level on their right.
+  std::vector<uint32_t> depth(kW);
+  size_t right = 0, read = 0;
+  std::set<uint32_t> levels;
+  for (int32_t r = 0; r < kH; ++r) {
+    ReadBufferRow({kW, kH, out.data()}, r, depth.data());
+    for (int32_t x = kPeriod; x < kW; ++x, ++read) {
+      const uint32_t level = DepthShift((depth[x] & 0xFF) << 8, kWide, 4);
+      right += level + 1 >= truth[r * kW + x] && level <= truth[r * kW + x] + 1;
+      levels.insert(level);
+    }
+  }
+  EXPECT_GE(right, read * 90 / 100);
+  EXPECT_GT(levels.size(), 4 * DepthShift(0xFF00, kPeriod, 4) * 3 / 4) << "finer than pixels";
 }
 
 }  // namespace

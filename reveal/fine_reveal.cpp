@@ -1,0 +1,142 @@
+#include "reveal/fine_reveal.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <limits>
+
+namespace {
+
+constexpr int32_t kHalfWindow = 2;  // pixels on each side of the one predicted
+constexpr int32_t kMedianHalf = 2;  // the median's 5 x 5
+// A close prediction misses by at most this much a channel on average, of 255: what
+// blending dots leaves. Predictions of unrelated dots miss by about 85.
+constexpr uint32_t kCloseError = 30;
+constexpr uint32_t kUnknown = std::numeric_limits<uint32_t>::max();
+
+// A row's channels, three to a pixel.
+std::vector<int32_t> Channels(const RgbView& picture, int32_t row) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(picture.width));
+  ReadBufferRow(picture, row, pixels.data());
+  std::vector<int32_t> channels(pixels.size() * 3);
+  for (size_t x = 0; x < pixels.size(); ++x) {
+    for (int c = 0; c < 3; ++c)
+      channels[x * 3 + c] = static_cast<int32_t>((pixels[x] >> (8 * c)) & 0xFF);
+  }
+  return channels;
+}
+
+// For each pixel of a row, how far it is (times the sub-pixels a pixel, summed over the
+// channels) from the pixel `distance` sub-pixels to its left, blended from the two
+// pixels that distance falls between; pixels whose source lies left of the row get the
+// most an error can be.
+void PredictionErrors(const std::vector<int32_t>& row, uint32_t n, uint32_t distance,
+                      std::vector<uint32_t>& error) {
+  const auto width = static_cast<int32_t>(row.size() / 3);
+  const auto whole = static_cast<int32_t>(distance / n);
+  const auto part = static_cast<int32_t>(distance % n);
+  const auto rest = static_cast<int32_t>(n) - part;
+  const int32_t first = whole + 1;
+  std::fill_n(error.begin(), std::min(first, width), 3 * 255 * n);
+  for (int32_t x = first; x < width; ++x) {
+    const int32_t* here = &row[x * 3];
+    const int32_t* near = &row[(x - whole) * 3];
+    const int32_t* far = near - 3;
+    uint32_t sum = 0;
+    for (int c = 0; c < 3; ++c) {
+      const int32_t miss = here[c] * static_cast<int32_t>(n) - part * far[c] - rest * near[c];
+      sum += static_cast<uint32_t>(miss < 0 ? -miss : miss);
+    }
+    error[x] = sum;
+  }
+}
+
+// Each level the median of the levels around it, so that a pixel whose neighbours agree
+// is not left alone by a chance match.
+std::vector<uint32_t> Median(const std::vector<uint32_t>& levels, int32_t width, int32_t height) {
+  std::vector<uint32_t> out(levels.size());
+  std::array<uint32_t, (2 * kMedianHalf + 1) * (2 * kMedianHalf + 1)> near{};
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      size_t count = 0;
+      for (int32_t dy = -kMedianHalf; dy <= kMedianHalf; ++dy) {
+        for (int32_t dx = -kMedianHalf; dx <= kMedianHalf; ++dx) {
+          const int32_t yy = std::clamp(y + dy, 0, height - 1);
+          const int32_t xx = std::clamp(x + dx, 0, width - 1);
+          near[count++] = levels[static_cast<size_t>(yy) * width + xx];
+        }
+      }
+      std::nth_element(near.begin(), near.begin() + count / 2, near.begin() + count);
+      out[static_cast<size_t>(y) * width + x] = near[count / 2];
+    }
+  }
+  return out;
+}
+
+// The best level of each pixel of buffer row `r`, and how close its prediction came.
+void BestLevels(const std::array<const std::vector<int32_t>*, 3>& rows, const FineReading& how,
+                std::vector<uint32_t>& level, std::vector<uint64_t>& best) {
+  const auto width = static_cast<int32_t>(rows[1]->size() / 3);
+  std::vector<uint32_t> error(static_cast<size_t>(width));
+  std::vector<uint64_t> cost(static_cast<size_t>(width));
+  std::fill(best.begin(), best.end(), std::numeric_limits<uint64_t>::max());
+  for (uint32_t shift = 0; shift <= how.max_shift; ++shift) {
+    std::fill(cost.begin(), cost.end(), 0);
+    for (const std::vector<int32_t>* row : rows) {
+      if (row == nullptr) continue;
+      PredictionErrors(*row, how.oversample, how.period - shift, error);
+      // The window's sum, sliding along the row.
+      uint64_t sum = 0;
+      for (int32_t x = -kHalfWindow; x < width; ++x) {
+        if (x + kHalfWindow < width) sum += error[x + kHalfWindow];
+        if (x - kHalfWindow - 1 >= 0) sum -= error[x - kHalfWindow - 1];
+        if (x >= 0) cost[x] += sum;
+      }
+    }
+    for (int32_t x = 0; x < width; ++x) {
+      if (cost[x] < best[x]) {
+        best[x] = cost[x];
+        level[x] = shift;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+double ReadFineLevels(const RgbView& stereogram, const FineReading& how,
+                      std::vector<uint32_t>& levels) {
+  const int32_t width = stereogram.width;
+  const int32_t height = stereogram.height;
+  const auto first_period = static_cast<int32_t>(how.period / how.oversample);
+  levels.assign(static_cast<size_t>(width) * height, 0);
+  std::array<std::vector<int32_t>, 3> ring;
+  const auto at = [&](int32_t r) -> const std::vector<int32_t>* {
+    return r < 0 || r >= height ? nullptr : &ring[r % 3];
+  };
+  for (int32_t r = 0; r < std::min(height, 2); ++r) ring[r % 3] = Channels(stereogram, r);
+  std::vector<uint32_t> row_levels(static_cast<size_t>(width));
+  std::vector<uint64_t> best(static_cast<size_t>(width));
+  uint64_t considered = 0;
+  uint64_t close = 0;
+  // The samples a window's cost sums, for the mean miss a channel.
+  const uint64_t samples = 3 * (2 * kHalfWindow + 1) * 3 * uint64_t{how.oversample};
+  for (int32_t r = 0; r < height; ++r) {
+    if (r + 1 < height) ring[(r + 1) % 3] = Channels(stereogram, r + 1);
+    BestLevels({at(r - 1), at(r), at(r + 1)}, how, row_levels, best);
+    uint32_t right = kUnknown;
+    for (int32_t x = width - 1; x >= 0; --x) {
+      const bool fits = x >= first_period && best[x] <= kCloseError * samples;
+      if (x >= first_period) {
+        ++considered;
+        close += fits;
+      }
+      // Pixels that repeat nothing take the level on their right.
+      if (fits) right = row_levels[x];
+      levels[static_cast<size_t>(r) * width + x] =
+          fits || right == kUnknown ? row_levels[x] : right;
+    }
+  }
+  levels = Median(levels, width, height);
+  return considered == 0 ? 0.0 : static_cast<double>(close) / static_cast<double>(considered);
+}
