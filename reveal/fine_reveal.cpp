@@ -36,7 +36,8 @@ void PredictionErrors(const std::vector<int32_t>& row, uint32_t n, uint32_t dist
   const auto whole = static_cast<int32_t>(distance / n);
   const auto part = static_cast<int32_t>(distance % n);
   const auto rest = static_cast<int32_t>(n) - part;
-  const int32_t first = whole + 1;
+  // A distance of whole pixels needs no pixel beyond the one it lands on.
+  const int32_t first = part == 0 ? whole : whole + 1;
   std::fill_n(error.begin(), std::min(first, width), 3 * 255 * n);
   for (int32_t x = first; x < width; ++x) {
     const int32_t* here = &row[x * 3];
@@ -58,11 +59,12 @@ std::vector<uint32_t> Median(const std::vector<uint32_t>& levels, int32_t width,
   std::array<uint32_t, (2 * kMedianHalf + 1) * (2 * kMedianHalf + 1)> near{};
   for (int32_t y = 0; y < height; ++y) {
     for (int32_t x = 0; x < width; ++x) {
+      // At the picture's edges, of the pixels that are there.
       size_t count = 0;
-      for (int32_t dy = -kMedianHalf; dy <= kMedianHalf; ++dy) {
-        for (int32_t dx = -kMedianHalf; dx <= kMedianHalf; ++dx) {
-          const int32_t yy = std::clamp(y + dy, 0, height - 1);
-          const int32_t xx = std::clamp(x + dx, 0, width - 1);
+      for (int32_t yy = std::max(y - kMedianHalf, 0); yy <= std::min(y + kMedianHalf, height - 1);
+           ++yy) {
+        for (int32_t xx = std::max(x - kMedianHalf, 0); xx <= std::min(x + kMedianHalf, width - 1);
+             ++xx) {
           near[count++] = levels[static_cast<size_t>(yy) * width + xx];
         }
       }
