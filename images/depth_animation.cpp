@@ -29,9 +29,8 @@ struct NumberedName {
       return std::nullopt;
     }
     const std::string text = name.substr(before.size(), name.size() - before.size() - after.size());
-    if (text.size() > 19 || !std::all_of(text.begin(), text.end(), [](char c) {
-          return c >= '0' && c <= '9';
-        })) {
+    if (text.size() > 19 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
       return std::nullopt;
     }
     const uint64_t number = std::stoull(text);
@@ -98,9 +97,9 @@ bool DepthAnimation::OpenSequence(const std::string& path, ImageError* error) {
   std::vector<uint64_t> numbers;
   std::error_code listing;
   for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, listing), end;
-       !listing && it != end;
-       it.increment(listing)) {
-    if (const auto number = name.NumberIn(it->path().filename().string())) numbers.push_back(*number);
+       !listing && it != end; it.increment(listing)) {
+    if (const auto number = name.NumberIn(it->path().filename().string()))
+      numbers.push_back(*number);
   }
   std::sort(numbers.begin(), numbers.end());
   if (listing || numbers.empty()) {
@@ -109,8 +108,8 @@ bool DepthAnimation::OpenSequence(const std::string& path, ImageError* error) {
   }
   for (size_t i = 1; i < numbers.size(); ++i) {
     if (numbers[i] != numbers[i - 1] + 1) {
-      error->message = "the sequence " + Quoted(path) + " has a gap: " +
-                       Quoted(name.Of(numbers[i - 1] + 1)) + " is missing";
+      error->message = "the sequence " + Quoted(path) +
+                       " has a gap: " + Quoted(name.Of(numbers[i - 1] + 1)) + " is missing";
       return false;
     }
   }

@@ -68,7 +68,7 @@ class FrameMaker {
       // The text wins where the board's depth image would take it (the larger 32-bit
       // value), and brings a depth byte of its own.
       const bool text_wins = text[x] > row_depth_[x];
-      const uint32_t v = text_wins        ? (text[x] & 0xFF) << 8
+      const uint32_t v = text_wins         ? (text[x] & 0xFF) << 8
                          : fine != nullptr ? fine[x]
                                            : (row_depth_[x] & 0xFF) << 8;
       // A depth byte b reverses to 255 - b, whose 16-bit form is b << 8 reversed and

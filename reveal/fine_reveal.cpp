@@ -42,7 +42,8 @@ void PredictionErrors(const std::vector<int32_t>& row, uint32_t n, uint32_t dist
   for (int32_t x = first; x < width; ++x) {
     const int32_t* here = &row[x * 3];
     const int32_t* near = &row[(x - whole) * 3];
-    const int32_t* far = near - 3;
+    // Without a part, the pixel left of `near` may lie before the row: not read at all.
+    const int32_t* far = part == 0 ? near : near - 3;
     uint32_t sum = 0;
     for (int c = 0; c < 3; ++c) {
       const int32_t miss = here[c] * static_cast<int32_t>(n) - part * far[c] - rest * near[c];

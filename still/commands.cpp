@@ -15,7 +15,6 @@
 
 namespace {
 
-using still_exit::kBadInput;
 using still_exit::kFailed;
 using still_exit::kWritten;
 

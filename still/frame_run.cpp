@@ -100,20 +100,21 @@ bool FrameRun::SkipToFirst(CommandEnd* end) {
     return true;
   }
   StillFrame probe = frame_;
-  if (skip >= moving_->frames()) {
+  const uint64_t cycle = moving_->frames();  // at least 1 once opened
+  if (cycle > 0 && skip >= cycle) {
     // Each frame of the depth does its own map; one pass over all of them from the states
     // 0 and 1 gives the map of a whole cycle, which skips the whole cycles at once.
     uint32_t from0 = 0;
     uint32_t from1 = 1;
-    for (uint64_t i = 0; i < moving_->frames(); ++i) {
+    for (uint64_t i = 0; i < cycle; ++i) {
       if (!LoadDepth(end)) return false;
       probe.seed = from0;
       from0 = SkipFrame(Source(), probe);
       probe.seed = from1;
       from1 = SkipFrame(Source(), probe);
     }
-    frame_.seed = Repeated({from1 - from0, from0}, skip / moving_->frames()).Apply(frame_.seed);
-    skip %= moving_->frames();
+    frame_.seed = Repeated({from1 - from0, from0}, skip / cycle).Apply(frame_.seed);
+    skip %= cycle;
   }
   for (uint64_t i = 0; i < skip; ++i) {
     if (!LoadDepth(end)) return false;

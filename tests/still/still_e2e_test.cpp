@@ -79,7 +79,8 @@ TEST(StillProgramTest, BadInputEndsWithCode2AFailedWriteWith1AndOnlySuccessLeave
   }
   // Removed first: the Windows build's copy_file refuses to overwrite.
   fs::remove("still_e2e/cut/d_02.png");
-  fs::copy_file(fs::path(PARALLUX_STILL_CORPUS) / "png-cut-in-pixels.png", "still_e2e/cut/d_02.png");
+  fs::copy_file(fs::path(PARALLUX_STILL_CORPUS) / "png-cut-in-pixels.png",
+                "still_e2e/cut/d_02.png");
   struct Run {
     std::string args;
     int code;
