@@ -128,24 +128,17 @@ void StartSettings(BoardState& board, ModulePathGetter get_module_path) {
   FormBackgroundPath(board);
 }
 
-void SaveSettings(const BoardState& board) {
-  if (g_paths.settings_path[0] == '\0') return;
-  // The profile functions rewrite a file in place on every key, so they write a copy
-  // beside the file, which then replaces it whole. Keys and sections of other programs
-  // in the file are kept.
-  char temporary[MAX_PATH];
-  try {
-    BoundedFormat(temporary, sizeof temporary, "%s.new", g_paths.settings_path);
-  } catch (const CInvPrmException&) {
-    LogInvalidParameter(nullptr);
-    return;
-  }
+namespace {
+
+// Starts `temporary` as a copy of the settings file, or as nothing when there is no
+// file yet; false when the file may not or cannot be replaced.
+bool StartCopy(const char* temporary) {
   // A read-only file is the user's word that it stays as it is (Windows refuses to
   // replace one; Wine does not).
   const DWORD attributes = GetFileAttributesA(g_paths.settings_path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     TheLog().LogSystemError(4, kSourceFile, __LINE__, ERROR_ACCESS_DENIED);
-    return;
+    return false;
   }
   DeleteFileA(temporary);
   // A file that is there but cannot be read is not replaced: the keys of other programs
@@ -154,10 +147,14 @@ void SaveSettings(const BoardState& board) {
     const DWORD code = GetLastError();
     if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) {
       TheLog().LogSystemError(4, kSourceFile, __LINE__, code);
-      return;
+      return false;
     }
   }
+  return true;
+}
 
+// The board's keys into `temporary`; true when at least one was written.
+bool WriteKeys(const BoardState& board, const char* temporary) {
   char text[kTextCapacity];
   board.GetText(text);
   char value[4096];
@@ -187,8 +184,27 @@ void SaveSettings(const BoardState& board) {
   }
   // Out of the profile cache and onto the disk before the copy takes the file's place.
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, temporary);
-  if (written && !MoveFileExA(temporary, g_paths.settings_path,
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  return written;
+}
+
+}  // namespace
+
+void SaveSettings(const BoardState& board) {
+  if (g_paths.settings_path[0] == '\0') return;
+  // The profile functions rewrite a file in place on every key, so they write a copy
+  // beside the file, which then replaces it whole. Keys and sections of other programs
+  // in the file are kept.
+  char temporary[MAX_PATH];
+  try {
+    BoundedFormat(temporary, sizeof temporary, "%s.new", g_paths.settings_path);
+  } catch (const CInvPrmException&) {
+    LogInvalidParameter(nullptr);
+    return;
+  }
+  if (!StartCopy(temporary)) return;
+  if (WriteKeys(board, temporary) &&
+      !MoveFileExA(temporary, g_paths.settings_path,
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     TheLog().LogSystemError(4, kSourceFile, __LINE__, GetLastError());
   }
   DeleteFileA(temporary);
