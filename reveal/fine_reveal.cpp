@@ -76,29 +76,40 @@ std::vector<uint32_t> Median(const std::vector<uint32_t>& levels, int32_t width,
   return out;
 }
 
-// The best level of each pixel of buffer row `r`, and how close its prediction came.
-void BestLevels(const std::array<const std::vector<int32_t>*, 3>& rows, const FineReading& how,
-                std::vector<uint32_t>& level, std::vector<uint64_t>& best) {
-  const auto width = static_cast<int32_t>(rows[1]->size() / 3);
+// Per shift level, each pixel's prediction error summed over the row's five pixels
+// around it: kept for the three rows that use it, not found again for each.
+std::vector<uint32_t> RowCosts(const std::vector<int32_t>& row, const FineReading& how) {
+  const auto width = static_cast<int32_t>(row.size() / 3);
+  std::vector<uint32_t> costs(static_cast<size_t>(how.max_shift + 1) * width);
   std::vector<uint32_t> error(static_cast<size_t>(width));
-  std::vector<uint64_t> cost(static_cast<size_t>(width));
-  std::fill(best.begin(), best.end(), std::numeric_limits<uint64_t>::max());
   for (uint32_t shift = 0; shift <= how.max_shift; ++shift) {
-    std::fill(cost.begin(), cost.end(), 0);
-    for (const std::vector<int32_t>* row : rows) {
-      if (row == nullptr) continue;
-      PredictionErrors(*row, how.oversample, how.period - shift, error);
-      // The window's sum, sliding along the row.
-      uint64_t sum = 0;
-      for (int32_t x = -kHalfWindow; x < width; ++x) {
-        if (x + kHalfWindow < width) sum += error[x + kHalfWindow];
-        if (x - kHalfWindow - 1 >= 0) sum -= error[x - kHalfWindow - 1];
-        if (x >= 0) cost[x] += sum;
-      }
+    PredictionErrors(row, how.oversample, how.period - shift, error);
+    uint32_t* cost = &costs[static_cast<size_t>(shift) * width];
+    // The window's sum, sliding along the row.
+    uint32_t sum = 0;
+    for (int32_t x = -kHalfWindow; x < width; ++x) {
+      if (x + kHalfWindow < width) sum += error[x + kHalfWindow];
+      if (x - kHalfWindow - 1 >= 0) sum -= error[x - kHalfWindow - 1];
+      if (x >= 0) cost[x] = sum;
     }
-    for (int32_t x = 0; x < width; ++x) {
-      if (cost[x] < best[x]) {
-        best[x] = cost[x];
+  }
+  return costs;
+}
+
+// The best level of each pixel of a row from the costs of the rows around it (those
+// that are there), and how close its prediction came.
+void BestLevels(const std::array<const std::vector<uint32_t>*, 3>& rows, uint32_t max_shift,
+                std::vector<uint32_t>& level, std::vector<uint64_t>& best) {
+  const size_t width = level.size();
+  std::fill(best.begin(), best.end(), std::numeric_limits<uint64_t>::max());
+  for (uint32_t shift = 0; shift <= max_shift; ++shift) {
+    for (size_t x = 0; x < width; ++x) {
+      uint64_t cost = 0;
+      for (const std::vector<uint32_t>* row : rows) {
+        if (row != nullptr) cost += (*row)[shift * width + x];
+      }
+      if (cost < best[x]) {
+        best[x] = cost;
         level[x] = shift;
       }
     }
@@ -108,16 +119,17 @@ void BestLevels(const std::array<const std::vector<int32_t>*, 3>& rows, const Fi
 }  // namespace
 
 double ReadFineLevels(const RgbView& stereogram, const FineReading& how,
-                      std::vector<uint32_t>& levels) {
+                      std::vector<uint32_t>& levels, const RowProgress& progress) {
   const int32_t width = stereogram.width;
   const int32_t height = stereogram.height;
   const auto first_period = static_cast<int32_t>(how.period / how.oversample);
   levels.assign(static_cast<size_t>(width) * height, 0);
-  std::array<std::vector<int32_t>, 3> ring;
-  const auto at = [&](int32_t r) -> const std::vector<int32_t>* {
+  std::array<std::vector<uint32_t>, 3> ring;
+  const auto at = [&](int32_t r) -> const std::vector<uint32_t>* {
     return r < 0 || r >= height ? nullptr : &ring[r % 3];
   };
-  for (int32_t r = 0; r < std::min(height, 2); ++r) ring[r % 3] = Channels(stereogram, r);
+  for (int32_t r = 0; r < std::min(height, 2); ++r)
+    ring[r % 3] = RowCosts(Channels(stereogram, r), how);
   std::vector<uint32_t> row_levels(static_cast<size_t>(width));
   std::vector<uint64_t> best(static_cast<size_t>(width));
   uint64_t considered = 0;
@@ -125,8 +137,8 @@ double ReadFineLevels(const RgbView& stereogram, const FineReading& how,
   // The samples a window's cost sums, for the mean miss a channel.
   const uint64_t samples = 3 * (2 * kHalfWindow + 1) * 3 * uint64_t{how.oversample};
   for (int32_t r = 0; r < height; ++r) {
-    if (r + 1 < height) ring[(r + 1) % 3] = Channels(stereogram, r + 1);
-    BestLevels({at(r - 1), at(r), at(r + 1)}, how, row_levels, best);
+    if (r + 1 < height) ring[(r + 1) % 3] = RowCosts(Channels(stereogram, r + 1), how);
+    BestLevels({at(r - 1), at(r), at(r + 1)}, how.max_shift, row_levels, best);
     uint32_t right = kUnknown;
     for (int32_t x = width - 1; x >= 0; --x) {
       const bool fits = x >= first_period && best[x] <= kCloseError * samples;
@@ -139,6 +151,7 @@ double ReadFineLevels(const RgbView& stereogram, const FineReading& how,
       levels[static_cast<size_t>(r) * width + x] =
           fits || right == kUnknown ? row_levels[x] : right;
     }
+    if (progress) progress(static_cast<uint64_t>(r) + 1, static_cast<uint64_t>(height));
   }
   levels = Median(levels, width, height);
   return considered == 0 ? 0.0 : static_cast<double>(close) / static_cast<double>(considered);

@@ -4,9 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "images/image_rows.h"
+
+// Told now and then how many of the picture's rows are read, of how many.
+using RowProgress = std::function<void(uint64_t done, uint64_t total)>;
 
 struct FineReading {
   uint32_t oversample;  // sub-pixels a pixel
@@ -23,4 +27,4 @@ struct FineReading {
 // level on their right. Returns the share of the pixels right of the first period whose
 // best prediction is close, which a picture of other things does not reach.
 double ReadFineLevels(const RgbView& stereogram, const FineReading& how,
-                      std::vector<uint32_t>& levels);
+                      std::vector<uint32_t>& levels, const RowProgress& progress = {});

@@ -390,7 +390,7 @@ struct RowReading {
 
 // Reads every row of `stereogram` into the depth bytes `bytes` (top line first); returns
 // the share of the dots right of the first period whose repeat a window or a column found.
-double ReadRows(const RgbView& stereogram, const RowReading& how,
+double ReadRows(const RgbView& stereogram, const RowReading& how, const RowProgress& progress,
                 const std::vector<int32_t>& byte_of_level, std::vector<uint8_t>& bytes) {
   const int32_t width = stereogram.width;
   const int32_t height = stereogram.height;
@@ -417,19 +417,22 @@ double ReadRows(const RgbView& stereogram, const RowReading& how,
       if (row.window[x] != 0) ++repeating;
     }
     RowDepth(row, hi, byte_of_level, &bytes[static_cast<size_t>(r) * static_cast<size_t>(width)]);
+    if (progress) progress(static_cast<uint64_t>(r) + 1, static_cast<uint64_t>(height));
   }
   return dots == 0 ? 0.0 : static_cast<double>(repeating) / static_cast<double>(dots);
 }
 
 // The depth bytes of a picture made at several sub-pixels a pixel; returns the share of
 // its pixels whose repeat was found.
-double ReadFine(const RgbView& stereogram, const RevealReading& reading, uint32_t oversample,
-                bool reverse, std::vector<uint8_t>& bytes) {
+double ReadFine(const RgbView& stereogram, const RevealReading& reading,
+                const RevealSettings& settings, std::vector<uint8_t>& bytes) {
+  const uint32_t oversample = settings.oversample;
   const uint32_t period = oversample * reading.period;
   const FineReading how{oversample, period, MaxShift(period, reading.depth_divisor)};
   std::vector<uint32_t> levels;
-  const double share = ReadFineLevels(stereogram, how, levels);
-  const std::vector<int32_t> byte_of_level = BytesOfLevels(period, reading.depth_divisor, reverse);
+  const double share = ReadFineLevels(stereogram, how, levels, settings.progress);
+  const std::vector<int32_t> byte_of_level =
+      BytesOfLevels(period, reading.depth_divisor, settings.reverse);
   for (size_t i = 0; i < levels.size(); ++i)
     bytes[i] = static_cast<uint8_t>(byte_of_level[levels[i]]);
   return share;
@@ -460,7 +463,7 @@ RevealResult RevealDepth(const RgbView& stereogram, const RevealSettings& settin
   // All rows are read before anything is written: a refused picture writes nothing.
   std::vector<uint8_t> bytes(static_cast<size_t>(width) * static_cast<size_t>(height));
   if (settings.oversample > 1) {
-    reading.repeating = ReadFine(stereogram, reading, settings.oversample, settings.reverse, bytes);
+    reading.repeating = ReadFine(stereogram, reading, settings, bytes);
   } else {
     RowReading how{0, reading.period, k, {}};
     how.lo = how.hi - MaxShift(how.hi, reading.depth_divisor);
@@ -469,8 +472,9 @@ RevealResult RevealDepth(const RgbView& stereogram, const RevealSettings& settin
       how.match.blended = true;
       how.match.blend = BlendTable(*reading.text_view_grey);
     }
-    reading.repeating = ReadRows(
-        stereogram, how, BytesOfLevels(how.hi, reading.depth_divisor, settings.reverse), bytes);
+    reading.repeating =
+        ReadRows(stereogram, how, settings.progress,
+                 BytesOfLevels(how.hi, reading.depth_divisor, settings.reverse), bytes);
   }
   if (reading.repeating < kMinRepeating) {
     result.why = "holds no stereogram: too few of its dots repeat";

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "images/image_rows.h"
+#include "reveal/fine_reveal.h"
 
 // What the user knows of the settings the picture was made with; empty means found.
 struct RevealSettings {
@@ -20,6 +21,8 @@ struct RevealSettings {
   std::optional<int32_t> depth_divisor;
   // Sub-pixels a pixel the picture was made with (--oversample); never found.
   uint32_t oversample = 1;
+  // Told how far the reading is: a large picture takes seconds. May be empty.
+  RowProgress progress = nullptr;
 };
 
 // The settings the picture was read with.

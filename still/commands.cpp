@@ -1,6 +1,7 @@
 #include "still/commands.h"
 
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "animation/gif_writer.h"
@@ -119,6 +120,8 @@ CommandEnd RunReveal(const StillOptions& options) {
   settings.reverse = options.reverse;
   settings.depth_divisor = options.depth_divisor;
   settings.oversample = options.oversample;
+  ShownProgress progress("reading row", options.quiet);
+  settings.progress = std::ref(progress);
 
   std::vector<uint8_t> depth_pixels(static_cast<size_t>(stereogram.width) *
                                     static_cast<size_t>(stereogram.height) * 3);

@@ -1,6 +1,7 @@
 #include "still/frame_run.h"
 
 #include "still/picture_input.h"
+#include "still/progress_line.h"
 #include "still/still_clock.h"
 
 namespace {
@@ -31,6 +32,7 @@ CommandEnd Refused(const ImageError& error) {
 bool FrameRun::Open(const StillOptions& options, CommandEnd* end) {
   frame_ = FirstFrame(options);
   first_ = options.frame;
+  quiet_ = options.quiet;
   if (!OpenDepth(options, end)) return false;
   return options.pattern_path.empty() || OpenPattern(options.pattern_path, end);
 }
@@ -101,6 +103,10 @@ bool FrameRun::SkipToFirst(CommandEnd* end) {
   }
   StillFrame probe = frame_;
   const uint64_t cycle = moving_->frames();  // at least 1 once opened
+  // Each depth frame is read, whether its frame is made or skipped: seconds, for many.
+  const uint64_t work = (skip >= cycle ? cycle : 0) + (cycle == 0 ? 0 : skip % cycle);
+  uint64_t done = 0;
+  ShownProgress progress("skipping to the first frame:", quiet_);
   if (cycle > 0 && skip >= cycle) {
     // Each frame of the depth does its own map; one pass over all of them from the states
     // 0 and 1 gives the map of a whole cycle, which skips the whole cycles at once.
@@ -112,6 +118,7 @@ bool FrameRun::SkipToFirst(CommandEnd* end) {
       from0 = SkipFrame(Source(), probe);
       probe.seed = from1;
       from1 = SkipFrame(Source(), probe);
+      progress(++done, work);
     }
     frame_.seed = Repeated({from1 - from0, from0}, skip / cycle).Apply(frame_.seed);
     skip %= cycle;
@@ -119,6 +126,7 @@ bool FrameRun::SkipToFirst(CommandEnd* end) {
   for (uint64_t i = 0; i < skip; ++i) {
     if (!LoadDepth(end)) return false;
     frame_.seed = SkipFrame(Source(), frame_);
+    progress(++done, work);
   }
   return true;
 }

@@ -39,6 +39,7 @@ class FrameRun {
 
   StillFrame frame_;  // the settings, and the generator's state before the next frame
   uint64_t first_ = 1;
+  bool quiet_ = false;
   bool started_ = false;
   int32_t width_ = 0;
   int32_t height_ = 0;

@@ -1,11 +1,16 @@
 #include "still/progress_line.h"
 
+#include <cstdio>
+
+#include "still/still_clock.h"
+
 std::string ProgressLine::Update(uint64_t done, uint64_t total, uint32_t elapsed_ms) {
   const uint64_t left_ms = done == 0 ? 0 : elapsed_ms * (total - done) / done;
   if (left_ms <= 1000) return Clear();
   // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) about
   // "literal" + std::string.
-  std::string line = "\rparallux-still: frame ";
+  std::string line = "\rparallux-still: ";
+  line.append(unit_).append(" ");
   line.append(std::to_string(done)).append(" of ").append(std::to_string(total));
   line.append(", about ").append(std::to_string((left_ms + 999) / 1000)).append(" s left");
   // A shorter line must cover all of the one before.
@@ -22,4 +27,18 @@ std::string ProgressLine::Clear() {
   wipe.back() = '\r';
   shown_ = 0;
   return wipe;
+}
+
+ShownProgress::ShownProgress(std::string unit, bool quiet)
+    : line_(std::move(unit)), quiet_(quiet), start_ms_(MillisecondTicks()) {}
+
+ShownProgress::~ShownProgress() { std::fputs(line_.Clear().c_str(), stderr); }
+
+void ShownProgress::operator()(uint64_t done, uint64_t total) {
+  if (quiet_) return;
+  // Rows come thousands a second: a few lines a second say as much.
+  const uint32_t elapsed_ms = MillisecondTicks() - start_ms_;
+  if (done < total && elapsed_ms - shown_ms_ < kStepMs) return;
+  shown_ms_ = elapsed_ms;
+  std::fputs(line_.Update(done, total, elapsed_ms).c_str(), stderr);
 }

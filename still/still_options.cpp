@@ -68,9 +68,8 @@ constexpr OptionRow kOptions[] = {
      "A GIF counts time in hundredths: each frame lasts round(100 / F) of them, so the rate "
      "achieved is 100 / round(100 / F): 14.3 for 15",
      [](StillOptions& o, uint64_t v) { o.fps = static_cast<uint32_t>(v); }},
-    {"--quiet", nullptr, 0, 0, nullptr, nullptr, kAnimation,
-     "no progress line while the GIF is made", nullptr,
-     [](StillOptions& o, uint64_t) { o.quiet = true; }},
+    {"--quiet", nullptr, 0, 0, nullptr, nullptr, kRendering | kReveal,
+     "no progress line on a long job", nullptr, [](StillOptions& o, uint64_t) { o.quiet = true; }},
     {"--oversample", "N", 1, kMaxOversample, "1 to 8", "1, the board's picture",
      kRendering | kReveal,
      "sub-pixel depth: synthesise N times as wide, with N times as many depth levels, "
