@@ -99,9 +99,8 @@ CommandEnd RunAnimation(const StillOptions& options) {
   if (!run.Open(options, &end)) return end;
   ReplacementFile out(options.out_path);
   if (!out.Open(&error)) return {kFailed, error};
-  const std::unique_ptr<AnimationWriter> writer =
-      OpenAnimationWriter(*format, {run.width(), run.height(), run.grey(), options.fps}, &out,
-                          &error);
+  const std::unique_ptr<AnimationWriter> writer = OpenAnimationWriter(
+      *format, {run.width(), run.height(), run.grey(), options.fps}, &out, &error);
   if (!writer) return {kFailed, error};
   if (!EncodeFrames(run, options, *writer, &end)) return end;
   if (!out.Commit(&error)) return {kFailed, error};
