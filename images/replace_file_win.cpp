@@ -79,7 +79,7 @@ bool ReplacementFile::Write(const uint8_t* data, size_t size, std::string* error
 
 bool ReplacementFile::WriteAt(uint64_t offset, const uint8_t* data, size_t size,
                               std::string* error) {
-  const HANDLE file = AsHandle(handle_);
+  HANDLE file = AsHandle(handle_);
   LARGE_INTEGER at{};
   at.QuadPart = static_cast<LONGLONG>(offset);
   LARGE_INTEGER end{};
