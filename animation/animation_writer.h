@@ -16,7 +16,7 @@ enum class AnimationFormat { kGif, kWebp };
 struct AnimationShape {
   int32_t width = 0;
   int32_t height = 0;
-  bool grey = false;  // every frame grey: GIF keeps the greys exactly, WebP stores less
+  bool grey = false;  // every frame grey: the GIF's palette is then the 256 greys
   uint32_t fps = 15;
 };
 
