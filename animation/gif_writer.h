@@ -1,5 +1,6 @@
-// An animated GIF encoded in memory by the platform's encoder: giflib natively, the
-// Windows Imaging Component on Windows. Every frame covers the whole picture with 256
+// An animated GIF encoded by the platform's encoder: giflib natively, which hands out the
+// file as it goes, the Windows Imaging Component on Windows, which gives it whole at the
+// end. Every frame covers the whole picture with 256
 // palette indices and is shown for the same delay; the animation loops for ever.
 #pragma once
 
@@ -25,7 +26,9 @@ class GifWriter {
              std::string* error);
   // width x height indices, top line first.
   bool AddFrame(const uint8_t* indices, std::string* error);
-  // The whole file.
+  // Moves the bytes encoded since the last call into `bytes` (none on Windows).
+  void TakeEncoded(std::vector<uint8_t>* bytes);
+  // The rest of the file: all of it when TakeEncoded was never called.
   bool Finish(std::vector<uint8_t>* gif, std::string* error);
 
  private:

@@ -112,6 +112,11 @@ bool GifWriter::AddFrame(const uint8_t* indices, std::string* error) {
   return true;
 }
 
+void GifWriter::TakeEncoded(std::vector<uint8_t>* bytes) {
+  bytes->clear();
+  bytes->swap(encoder_->bytes);
+}
+
 bool GifWriter::Finish(std::vector<uint8_t>* gif, std::string* error) {
   Encoder& e = *encoder_;
   int code = 0;

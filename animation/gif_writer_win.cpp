@@ -187,6 +187,10 @@ bool GifWriter::AddFrame(const uint8_t* indices, std::string* error) {
   return true;
 }
 
+// The encoder's stream is walked once at the end (SetDelayAndLoop), so it cannot be
+// handed out before.
+void GifWriter::TakeEncoded(std::vector<uint8_t>* bytes) { bytes->clear(); }
+
 bool GifWriter::Finish(std::vector<uint8_t>* gif, std::string* error) {
   Encoder& e = *encoder_;
   HRESULT hr = e.encoder->Commit();

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -42,48 +43,86 @@ void SyncFolderOf(const std::string& path) {
 
 }  // namespace
 
-bool ReplaceFileContents(const std::string& path, const uint8_t* data, size_t size,
-                         std::string* error) {
+ReplacementFile::ReplacementFile(std::string path) : path_(std::move(path)) {}
+
+ReplacementFile::~ReplacementFile() { Discard(); }
+
+void ReplacementFile::Discard() {
+  if (handle_ < 0) return;
+  ::close(static_cast<int>(handle_));
+  ::unlink(temp_.c_str());
+  handle_ = -1;
+}
+
+bool ReplacementFile::Open(std::string* error) {
   // Beside the target, so the rename stays within one file system and is atomic. The
   // process id keeps two runs for the same target apart; O_EXCL never takes over a
   // file that exists, whoever made it.
-  std::string temp;
   int fd = -1;
   int open_error = 0;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    temp_ = path_ + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     open_error = errno;  // before any string is built, which may change it
     if (fd < 0 && open_error != EEXIST) break;
   }
   if (fd < 0) {
-    *error = SystemError("cannot create a temporary file beside '" + path + "'", open_error);
+    *error = SystemError("cannot create a temporary file beside '" + path_ + "'", open_error);
     return false;
   }
+  handle_ = fd;
+  return true;
+}
 
+bool ReplacementFile::Write(const uint8_t* data, size_t size, std::string* error) {
   int code = 0;
-  bool ok = WriteAll(fd, data, size, &code);
+  if (!WriteAll(static_cast<int>(handle_), data, size, &code)) {
+    *error = SystemError("cannot write '" + temp_ + "'", code);
+    Discard();
+    return false;
+  }
+  written_ += size;
+  return true;
+}
+
+bool ReplacementFile::WriteAt(uint64_t offset, const uint8_t* data, size_t size,
+                              std::string* error) {
+  const int fd = static_cast<int>(handle_);
+  int code = 0;
+  const off_t end = ::lseek(fd, 0, SEEK_CUR);
+  if (end < 0 || ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0 ||
+      !WriteAll(fd, data, size, &code) || ::lseek(fd, end, SEEK_SET) < 0) {
+    if (code == 0) code = errno;
+    *error = SystemError("cannot write '" + temp_ + "'", code);
+    Discard();
+    return false;
+  }
+  return true;
+}
+
+bool ReplacementFile::Commit(std::string* error) {
+  const int fd = static_cast<int>(handle_);
+  handle_ = -1;
+  int code = 0;
   // Synced before the rename: otherwise a crash soon after could leave the target
   // renamed onto a file whose data never reached the disk.
-  if (ok && ::fsync(fd) != 0) {
-    code = errno;
-    ok = false;
-  }
+  bool ok = ::fsync(fd) == 0;
+  if (!ok) code = errno;
   if (::close(fd) != 0 && ok) {
     code = errno;
     ok = false;
   }
   if (!ok) {
-    ::unlink(temp.c_str());
-    *error = SystemError("cannot write '" + temp + "'", code);
+    ::unlink(temp_.c_str());
+    *error = SystemError("cannot write '" + temp_ + "'", code);
     return false;
   }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+  if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
     code = errno;
-    ::unlink(temp.c_str());
-    *error = SystemError("cannot put the picture in place of '" + path + "'", code);
+    ::unlink(temp_.c_str());
+    *error = SystemError("cannot put the picture in place of '" + path_ + "'", code);
     return false;
   }
-  SyncFolderOf(path);
+  SyncFolderOf(path_);
   return true;
 }

@@ -2,20 +2,21 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
-#include "animation/gif_writer.h"
-#include "animation/palette.h"
+#include "animation/animation_writer.h"
 #include "images/image_file.h"
 #include "images/replace_file.h"
 #include "reveal/reveal.h"
 #include "still/frame_run.h"
 #include "still/picture_input.h"
 #include "still/progress_line.h"
-#include "still/still_clock.h"
 
 namespace {
 
+using still_exit::kBadInput;
 using still_exit::kFailed;
 using still_exit::kWritten;
 
@@ -49,38 +50,26 @@ std::string DescribeReading(const RevealReading& r) {
   return line + "; " + Percent(r.repeating) + " % of the dots repeat\n";
 }
 
-// The frames of `run` into the GIF `gif`; the progress line tells how far it is unless
+// The frames of `run` into `writer`; the progress line tells how far it is unless
 // `quiet`.
-bool EncodeFrames(FrameRun& run, const StillOptions& options, std::vector<uint8_t>* gif,
+bool EncodeFrames(FrameRun& run, const StillOptions& options, AnimationWriter& writer,
                   CommandEnd* end) {
-  const bool grey = run.grey();
-  GifWriter writer;
-  std::string error;
-  if (!writer.Begin(run.width(), run.height(), grey ? GreyPalette() : ColourPalette(),
-                    FrameDelay(options.fps), &error)) {
-    *end = {kFailed, error};
-    return false;
-  }
-  const size_t pixels = static_cast<size_t>(run.width()) * static_cast<size_t>(run.height());
-  std::vector<uint8_t> frame(pixels * 3);
-  std::vector<uint8_t> indices(pixels);
+  std::vector<uint8_t> frame(static_cast<size_t>(run.width()) * run.height() * 3);
   const RgbView view{run.width(), run.height(), frame.data()};
-  ProgressLine progress;
-  const uint32_t start = MillisecondTicks();
   const uint64_t frames = *options.frames;
+  std::string error;
   bool added = true;
-  for (uint64_t k = 0; added && k < frames; ++k) {
-    added = run.Next(view, end);
-    if (!added) break;
-    FrameIndices(view, grey, indices.data());
-    added = writer.AddFrame(indices.data(), &error);
-    if (!added) *end = {kFailed, error};
-    if (added && !options.quiet) {
-      std::fputs(progress.Update(k + 1, frames, MillisecondTicks() - start).c_str(), stderr);
+  {
+    ShownProgress progress("frame", options.quiet);
+    for (uint64_t k = 0; added && k < frames; ++k) {
+      added = run.Next(view, end);
+      if (!added) break;
+      added = writer.AddFrame(view, &error);
+      if (!added) *end = {kFailed, error};
+      if (added) progress(k + 1, frames);
     }
   }
-  std::fputs(progress.Clear().c_str(), stderr);
-  if (added && !writer.Finish(gif, &error)) {
+  if (added && !writer.Finish(&error)) {
     *end = {kFailed, error};
     return false;
   }
@@ -100,12 +89,20 @@ CommandEnd RunStill(const StillOptions& options) {
 }
 
 CommandEnd RunAnimation(const StillOptions& options) {
+  std::string error;
+  const std::optional<AnimationFormat> format = AnimationFormatOf(options.out_path, &error);
+  if (!format) return {kBadInput, error};
   FrameRun run;
   CommandEnd end;
   if (!run.Open(options, &end)) return end;
-  std::vector<uint8_t> gif;
-  if (!EncodeFrames(run, options, &gif, &end)) return end;
-  return WriteOut(options.out_path, gif.data(), gif.size());
+  ReplacementFile out(options.out_path);
+  if (!out.Open(&error)) return {kFailed, error};
+  const std::unique_ptr<AnimationWriter> writer = OpenAnimationWriter(
+      *format, {run.width(), run.height(), run.grey(), options.fps}, &out, &error);
+  if (!writer) return {kFailed, error};
+  if (!EncodeFrames(run, options, *writer, &end)) return end;
+  if (!out.Commit(&error)) return {kFailed, error};
+  return {};
 }
 
 CommandEnd RunReveal(const StillOptions& options) {

@@ -1,4 +1,4 @@
-// What parallux-still does, one command each: a still, the animation as a GIF, and
+// What parallux-still does, one command each: a still, the animation (GIF or WebP), and
 // reading a stereogram's depth back (--reveal).
 #pragma once
 

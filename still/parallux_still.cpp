@@ -1,5 +1,5 @@
 // parallux-still: one frame of the board's stereogram from a depth image, as a PNG
-// (or the animation as a GIF, or the depth read back from a stereogram).
+// (or the animation as a GIF or WebP, or the depth read back from a stereogram).
 // Exit codes: 0 written; 2 bad arguments or a bad image (nothing written); 1 the
 // picture could not be made or written (nothing written either).
 #include <cstdio>

@@ -59,14 +59,16 @@ constexpr OptionRow kOptions[] = {
      "write the K-th of K frames made in a row", nullptr,
      [](StillOptions& o, uint64_t v) { o.frame = v; }},
     {"--frames", "N", 1, kMaxFrames, "1 to 1000", nullptr, kAnimation,
-     "write frames K to K+N-1 as a looping animated GIF to OUT",
-     "Grey dots keep their exact greys; colour dots become 256 colours (8 levels of red and "
-     "green, 4 of blue): up to 18 levels off (blue 42), and equal dots stay equal, so the "
-     "depth still shows",
+     "write frames K to K+N-1 as a looping animation to OUT: OUT.webp or OUT.gif",
+     "WebP is lossless: every frame is the still, dot for dot; with grey dots about a third "
+     "of the GIF's size. In a GIF grey dots keep their exact greys; colour dots become 256 "
+     "colours (8 levels of red and green, 4 of blue): up to 18 levels off (blue 42), and equal "
+     "dots stay equal, so the depth still shows. The Windows build writes GIF only",
      [](StillOptions& o, uint64_t v) { o.frames = v; }},
     {"--fps", "F", 1, kMaxFps, "1 to 50", "15, the board's rate", kAnimation, "frames a second",
-     "A GIF counts time in hundredths: each frame lasts round(100 / F) of them, so the rate "
-     "achieved is 100 / round(100 / F): 14.3 for 15",
+     "WebP counts time in milliseconds, and frames end on the nearest one to where they "
+     "should, so the rate is F. A GIF counts in hundredths: each frame lasts round(100 / F) "
+     "of them, so the rate achieved is 100 / round(100 / F): 14.3 for 15",
      [](StillOptions& o, uint64_t v) { o.fps = static_cast<uint32_t>(v); }},
     {"--quiet", nullptr, 0, 0, nullptr, nullptr, kRendering | kReveal,
      "no progress line on a long job", nullptr, [](StillOptions& o, uint64_t) { o.quiet = true; }},
@@ -99,7 +101,7 @@ constexpr OptionRow kOptions[] = {
 
 constexpr const char* kUsageLines =
     "usage: parallux-still DEPTH_IMAGE OUT.png [options]\n"
-    "       parallux-still DEPTH_IMAGE OUT.gif --frames N [--fps F] [options]\n"
+    "       parallux-still DEPTH_IMAGE OUT.webp|OUT.gif --frames N [--fps F] [options]\n"
     "       parallux-still --reveal STEREOGRAM DEPTH.png [options]\n"
     "Renders one random-dot stereogram frame of a depth image (PNG or BMP) into an\n"
     "8-bit RGB PNG of the same size. The depth of a pixel is its blue byte.\n";

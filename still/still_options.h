@@ -36,7 +36,7 @@ struct StillOptions {
 
   // --reveal: DEPTH_IMAGE is a stereogram and OUT.png receives its depth picture.
   bool reveal = false;
-  // --frames: OUT receives an animated GIF of this many frames from `frame` on.
+  // --frames: OUT receives an animation (GIF or WebP) of this many frames from `frame` on.
   std::optional<uint64_t> frames;
   uint32_t fps = 15;
   bool quiet = false;
