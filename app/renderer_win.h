@@ -9,10 +9,6 @@
 
 #include "app/board_state_win.h"
 
-// The font the hidden text is drawn in: a bold, fixed-pitch Japanese face whose cell is
-// 200 pixels high.
-extern const LOGFONTA kTextFont;
-
 // 0 when the board runs; otherwise a Win32 error code, after everything made so far has
 // been released again and the failure logged. The window must then be refused.
 DWORD SetupBoard(BoardState& board, HWND window);
