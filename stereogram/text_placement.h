@@ -17,3 +17,8 @@ struct TextPlacement {
 // vertically it is centred.
 TextPlacement PlaceText(std::uint32_t clock, std::int32_t width, std::int32_t height,
                         std::int32_t text_width, std::int32_t text_height);
+
+// How many frames `period` ms apart the text takes to scroll through and start again at
+// the edge: the board's k-th frame (from 1) has the clock period * (k mod this), when its
+// clock started at 0 and every frame came on time.
+std::uint64_t ScrollCycle(std::uint32_t period, std::int32_t width, std::int32_t text_width);
