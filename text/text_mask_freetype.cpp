@@ -114,18 +114,19 @@ bool DrawTextMask(const std::string& text, std::uint32_t depth, const std::strin
     if (point < 0x20 || point == 0x7F) return Refuse(error, "--text holds a control character");
   }
   const std::string path = face_file.empty() ? board_font::kFaceFile : face_file;
+  const std::string named = (face_file.empty() ? "the board's face '" : "--font '") + path + "'";
   FT_Library library_handle = nullptr;
   if (FT_Init_FreeType(&library_handle) != 0) return Refuse(error, "FreeType did not start");
   const Library library(library_handle);
   FT_Face face_handle = nullptr;
   if (FT_New_Face(library.get(), path.c_str(), 0, &face_handle) != 0) {
-    return Refuse(error, "the font '" + path + "' cannot be read");
+    return Refuse(error, named + " cannot be read as a font");
   }
   const Face face(face_handle);
   FT_Long ascent = 0;
   FT_Long height = 0;
   if (!FT_IS_SCALABLE(face) || !SizeFace(face.get(), board_font::kCellHeight, &ascent, &height)) {
-    return Refuse(error, "the font '" + path + "' is not a scalable face");
+    return Refuse(error, named + " is not a scalable face");
   }
   std::vector<FT_UInt> glyphs;
   for (const char32_t point : points) {
@@ -133,7 +134,7 @@ bool DrawTextMask(const std::string& text, std::uint32_t depth, const std::strin
     if (glyphs.back() != 0) continue;
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(point));
-    return Refuse(error, "the font '" + path + "' has no glyph for " + code + " of --text");
+    return Refuse(error, named + " has no glyph for " + code + " of --text");
   }
   // Measured first, as the board measures before it draws.
   FT_Pos width = 0;
