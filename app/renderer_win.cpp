@@ -168,3 +168,8 @@ void ShowGuide(BoardState& board, bool show) {
 }
 
 std::uint32_t ScrollClock() { return g_scroll_clock.load(); }
+
+void RestartFrames(std::uint32_t seed) {
+  g_dots.Seed(seed);
+  g_scroll_clock = 0;
+}

@@ -22,3 +22,6 @@ void ShowGuide(BoardState& board, bool show);
 // The scroll clock: milliseconds of frames drawn since the text last started at the
 // right edge. Read by tests; only the frame thread changes it.
 std::uint32_t ScrollClock();
+// The dots seeded with `seed` and the text back at the right edge, as at the board's
+// start: for tests that compare the board's frames with frames made elsewhere.
+void RestartFrames(std::uint32_t seed);

@@ -80,9 +80,12 @@ FT_Pos DrawGlyph(FT_Face face, FT_UInt index, FT_Pos x, FT_Long ascent, std::uin
                  TextMask* mask) {
   if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_MONO) != 0) return 0;
   FT_GlyphSlot slot = face->glyph;
-  const FT_Pos advance = (slot->advance.x + 32) >> 6;
+  FT_Pos advance = (slot->advance.x + 32) >> 6;
   if (board_font::kWeight >= 600 && (face->style_flags & FT_STYLE_FLAG_BOLD) == 0) {
+    // GDI's made-up bold: the outline widened by a 24th of the em, and one pixel more
+    // of advance a character (2618 pixels for the board's 14 characters, not 2604).
     FT_Outline_Embolden(&slot->outline, face->size->metrics.y_ppem * 64 / 24);
+    ++advance;
   }
   if (mask == nullptr || FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) return advance;
   const FT_Bitmap& bits = slot->bitmap;
