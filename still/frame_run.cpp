@@ -141,8 +141,8 @@ bool FrameRun::SkipToFirst(CommandEnd* end) {
     frame_.frame = first_;
     return true;
   }
-  const uint64_t cycle = Cycle();
-  if (skip >= cycle) {
+  const uint64_t cycle = Cycle();  // never 0: a depth animation has frames
+  if (cycle > 0 && skip >= cycle) {
     // Each frame does its own map; one pass over a whole cycle from the states 0 and 1
     // gives the map of the cycle, which skips the whole cycles at once.
     StillFrame probe = frame_;
