@@ -46,19 +46,4 @@ void CutText(char* text, std::size_t limit) {
   text[SjisBoundaryAtOrBefore(text, limit)] = '\0';
 }
 
-TextPlacement PlaceText(std::uint32_t clock, std::int32_t width, std::int32_t height,
-                        std::int32_t text_width, std::int32_t text_height) {
-  // 32-bit arithmetic that wraps, with the right end's sign as the test: the clock
-  // runs for 49 days before it wraps, and a text is never wider than 2^31 pixels.
-  std::uint32_t steps = clock / 10;
-  const auto right_end = static_cast<std::int32_t>(static_cast<std::uint32_t>(width) - steps +
-                                                   static_cast<std::uint32_t>(text_width));
-  if (right_end < 0) {
-    clock = 0;
-    steps = 0;
-  }
-  return TextPlacement{clock, static_cast<std::int32_t>(static_cast<std::uint32_t>(width) - steps),
-                       (height - text_height) / 2};
-}
-
 }  // namespace board

@@ -1,5 +1,5 @@
 // The board's rules that need no window: the ranges its settings are held to, how a
-// typed number is read, how the hidden text is cut, and where the scrolling text is.
+// typed number is read, and how the hidden text is cut.
 // Portable, so that they are tested natively.
 #pragma once
 
@@ -34,18 +34,5 @@ FieldNumber ParseFieldNumber(const char* text, std::uint32_t* value);
 // Cuts `text` in place to at most `limit` bytes, before a double-byte character that
 // would be split.
 void CutText(char* text, std::size_t limit);
-
-// Where the scrolling text is drawn in one frame, and the clock that put it there.
-struct TextPlacement {
-  std::uint32_t clock;  // the scroll clock, reset to 0 when the text had left the picture
-  std::int32_t x;
-  std::int32_t y;
-};
-
-// The text moves one pixel left per 10 ms of `clock` from x = width, and starts again at
-// the right edge in the first frame in which its right end has passed column 0;
-// vertically it is centred.
-TextPlacement PlaceText(std::uint32_t clock, std::int32_t width, std::int32_t height,
-                        std::int32_t text_width, std::int32_t text_height);
 
 }  // namespace board

@@ -6,23 +6,10 @@
 
 #include "canvas/gdi_win.h"
 #include "canvas/pixel_memory.h"
+#include "stereogram/text_placement.h"
 #include "stereogram/text_view.h"
 #include "support/log_manager.h"
-
-const LOGFONTA kTextFont = {200,
-                            0,
-                            0,
-                            0,
-                            FW_BOLD,
-                            FALSE,
-                            FALSE,
-                            FALSE,
-                            SHIFTJIS_CHARSET,
-                            OUT_STROKE_PRECIS,
-                            CLIP_STROKE_PRECIS,
-                            DRAFT_QUALITY,
-                            FIXED_PITCH | FF_MODERN,
-                            "ＭＳ ゴシック"};
+#include "text/board_font_win.h"
 
 namespace {
 
@@ -43,7 +30,7 @@ DWORD RefuseSetup(BoardState& board, DWORD code, const char* what) {
 void DrawScrollingText(CICG& canvas, const char* text, std::uint32_t depth, std::uint32_t elapsed) {
   HDC dc = canvas.draw_dc;
   // One font per frame, released with it; without it the DC's own font serves.
-  gdi::Font font(gdi::CreateFont(kTextFont));
+  gdi::Font font(gdi::CreateFont(BoardLogFont()));
   gdi::Selection selected(dc, font.get());
   const COLORREF grey = RGB(depth & 0xFF, depth & 0xFF, depth & 0xFF);
   SetTextColor(dc, grey);
@@ -51,12 +38,13 @@ void DrawScrollingText(CICG& canvas, const char* text, std::uint32_t depth, std:
 
   const int length = static_cast<int>(std::strlen(text));
   RECT extent{0, 0, 0, 0};
-  DrawTextA(dc, text, length, &extent, DT_CALCRECT);
-  const board::TextPlacement at = board::PlaceText(g_scroll_clock.load() + elapsed, canvas.width,
-                                                   canvas.height, extent.right, extent.bottom);
+  // No prefix: a typed '&' is a character to show, not a mark for underlining the next.
+  DrawTextA(dc, text, length, &extent, DT_CALCRECT | DT_NOPREFIX);
+  const TextPlacement at = PlaceText(g_scroll_clock.load() + elapsed, canvas.width, canvas.height,
+                                     extent.right, extent.bottom);
   g_scroll_clock = at.clock;
   RECT place{at.x, at.y, at.x + extent.right, at.y + extent.bottom};
-  DrawTextA(dc, text, length, &place, 0);
+  DrawTextA(dc, text, length, &place, DT_NOPREFIX);
 }
 
 }  // namespace
@@ -180,3 +168,8 @@ void ShowGuide(BoardState& board, bool show) {
 }
 
 std::uint32_t ScrollClock() { return g_scroll_clock.load(); }
+
+void RestartFrames(std::uint32_t seed) {
+  g_dots.Seed(seed);
+  g_scroll_clock = 0;
+}

@@ -9,10 +9,6 @@
 
 #include "app/board_state_win.h"
 
-// The font the hidden text is drawn in: a bold, fixed-pitch Japanese face whose cell is
-// 200 pixels high.
-extern const LOGFONTA kTextFont;
-
 // 0 when the board runs; otherwise a Win32 error code, after everything made so far has
 // been released again and the failure logged. The window must then be refused.
 DWORD SetupBoard(BoardState& board, HWND window);
@@ -26,3 +22,6 @@ void ShowGuide(BoardState& board, bool show);
 // The scroll clock: milliseconds of frames drawn since the text last started at the
 // right edge. Read by tests; only the frame thread changes it.
 std::uint32_t ScrollClock();
+// The dots seeded with `seed` and the text back at the right edge, as at the board's
+// start: for tests that compare the board's frames with frames made elsewhere.
+void RestartFrames(std::uint32_t seed);

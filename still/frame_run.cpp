@@ -1,5 +1,8 @@
 #include "still/frame_run.h"
 
+#include <numeric>
+
+#include "canvas/pacing.h"
 #include "still/picture_input.h"
 #include "still/progress_line.h"
 #include "still/still_clock.h"
@@ -34,11 +37,36 @@ bool FrameRun::Open(const StillOptions& options, CommandEnd* end) {
   first_ = options.frame;
   quiet_ = options.quiet;
   if (!OpenDepth(options, end)) return false;
+  if (options.text.has_value() && !OpenText(options, end)) return false;
   return options.pattern_path.empty() || OpenPattern(options.pattern_path, end);
+}
+
+bool FrameRun::OpenText(const StillOptions& options, CommandEnd* end) {
+  std::string error;
+  if (!DrawTextMask(*options.text, frame_.params.text_depth, options.font_path, &text_.emplace(),
+                    &error)) {
+    *end = {kBadInput, error};
+    return false;
+  }
+  // The board's frames come a whole number of milliseconds apart: 66, not 66.7, at 15.
+  frame_period_ = pacing::FramePeriodForRate(static_cast<float>(options.fps));
+  scroll_cycle_ = ScrollCycle(frame_period_, width_, text_->width);
+  text_image_.resize(static_cast<size_t>(width_) * height_);
+  frame_.text = text_image_.data();
+  return true;
 }
 
 bool FrameRun::OpenDepth(const StillOptions& options, CommandEnd* end) {
   const int32_t needed = frame_.params.parallax_width;
+  if (options.depth_path.empty()) {
+    // The board's own picture: 960 x 320, black without a background.
+    width_ = 960;
+    height_ = 320;
+    black_.assign(static_cast<size_t>(width_) * height_ * 3, 0);
+    const std::string narrow = TooNarrow(options.parallax_width, needed, width_);
+    if (!narrow.empty()) *end = {kBadInput, narrow};
+    return narrow.empty();
+  }
   if (!DepthAnimation::Names(options.depth_path)) {
     if (!ReadPicture(options.depth_path, options.parallax_width, needed, &depth_, end)) {
       return false;
@@ -90,30 +118,45 @@ bool FrameRun::LoadDepth(CommandEnd* end) {
   return false;
 }
 
-DepthSource FrameRun::Source() const {
+bool FrameRun::LoadFrame(CommandEnd* end) {
+  if (moving_ && !LoadDepth(end)) return false;
+  ++loaded_;
+  if (text_) {
+    const auto clock = static_cast<uint32_t>(frame_period_ * (loaded_ % scroll_cycle_));
+    FillTextImage(*text_, PlaceText(clock, width_, height_, text_->width, text_->height), width_,
+                  height_, text_image_.data());
+  }
+  return true;
+}
+
+uint64_t FrameRun::Cycle() const { return std::lcm(depth_frames(), text_ ? scroll_cycle_ : 1); }
+
+DepthSource FrameRun::Source() {
+  if (!black_.empty()) return {{width_, height_, black_.data()}};
   return {depth_.view(), depth_.depth16.empty() ? nullptr : depth_.depth16.data()};
 }
 
 bool FrameRun::SkipToFirst(CommandEnd* end) {
   uint64_t skip = first_ - 1;
-  if (!moving_) {
+  if (!moving_ && !text_) {
     // One picture: RenderStill skips by the frame's map.
     frame_.frame = first_;
     return true;
   }
-  StillFrame probe = frame_;
-  const uint64_t cycle = moving_->frames();  // at least 1 once opened
-  // Each depth frame is read, whether its frame is made or skipped: seconds, for many.
+  const uint64_t cycle = Cycle();  // never 0: a depth animation has frames
+  // Each frame of a cycle is read and made, whether it is written or skipped: seconds,
+  // for many.
   const uint64_t work = (skip >= cycle ? cycle : 0) + (cycle == 0 ? 0 : skip % cycle);
   uint64_t done = 0;
   ShownProgress progress("skipping to the first frame:", quiet_);
   if (cycle > 0 && skip >= cycle) {
-    // Each frame of the depth does its own map; one pass over all of them from the states
-    // 0 and 1 gives the map of a whole cycle, which skips the whole cycles at once.
+    // Each frame does its own map; one pass over a whole cycle from the states 0 and 1
+    // gives the map of the cycle, which skips the whole cycles at once.
+    StillFrame probe = frame_;
     uint32_t from0 = 0;
     uint32_t from1 = 1;
     for (uint64_t i = 0; i < cycle; ++i) {
-      if (!LoadDepth(end)) return false;
+      if (!LoadFrame(end)) return false;
       probe.seed = from0;
       from0 = SkipFrame(Source(), probe);
       probe.seed = from1;
@@ -121,10 +164,12 @@ bool FrameRun::SkipToFirst(CommandEnd* end) {
       progress(++done, work);
     }
     frame_.seed = Repeated({from1 - from0, from0}, skip / cycle).Apply(frame_.seed);
+    // The frames are back where they started; the text's clock follows the count.
+    loaded_ = skip / cycle * cycle;
     skip %= cycle;
   }
   for (uint64_t i = 0; i < skip; ++i) {
-    if (!LoadDepth(end)) return false;
+    if (!LoadFrame(end)) return false;
     frame_.seed = SkipFrame(Source(), frame_);
     progress(++done, work);
   }
@@ -136,7 +181,7 @@ bool FrameRun::Next(const RgbView& out, CommandEnd* end) {
     started_ = true;
     if (!SkipToFirst(end)) return false;
   }
-  if (moving_ && !LoadDepth(end)) return false;
+  if ((moving_ || text_) && !LoadFrame(end)) return false;
   frame_.seed = RenderStill(Source(), frame_, out);
   frame_.frame = 1;
   return true;

@@ -12,6 +12,7 @@
 #include "render/still_frame.h"
 #include "still/commands.h"
 #include "still/still_options.h"
+#include "text/text_mask.h"
 
 class FrameRun {
  public:
@@ -31,9 +32,13 @@ class FrameRun {
  private:
   bool OpenDepth(const StillOptions& options, CommandEnd* end);
   bool OpenPattern(const std::string& path, CommandEnd* end);
+  bool OpenText(const StillOptions& options, CommandEnd* end);
   // The next frame's depth picture, when the depth moves.
   bool LoadDepth(CommandEnd* end);
-  DepthSource Source() const;
+  // The next frame's depth and text image, for runs whose frames differ.
+  bool LoadFrame(CommandEnd* end);
+  uint64_t Cycle() const;
+  DepthSource Source();
   // Moves the generator past the frames before the first one written.
   bool SkipToFirst(CommandEnd* end);
 
@@ -46,4 +51,10 @@ class FrameRun {
   RgbPicture depth_;
   std::optional<DepthAnimation> moving_;
   std::optional<Pattern> pattern_;
+  std::vector<uint8_t> black_;  // the board's black picture, when no depth is given
+  std::optional<TextMask> text_;
+  std::vector<uint32_t> text_image_;
+  uint32_t frame_period_ = 0;  // ms between the board's frames at the run's rate
+  uint64_t scroll_cycle_ = 1;
+  uint64_t loaded_ = 0;  // frames whose depth and text have been loaded
 };

@@ -48,7 +48,7 @@ constexpr OptionRow kOptions[] = {
      "1 grey dots, any other value colour dots", nullptr,
      [](StillOptions& o, uint64_t v) { o.dot_mode = static_cast<uint32_t>(v); }},
     {"--text-depth", "N", 0, 255, "0 to 255", "200", kRendering,
-     "depth the guide marks are set apart for", nullptr,
+     "depth of --text, and the one the guide marks are set apart for", nullptr,
      [](StillOptions& o, uint64_t v) { o.text_depth = static_cast<uint32_t>(v); }},
     {"--guides", nullptr, 0, 0, nullptr, nullptr, kRendering, "draw the two guide marks in black",
      nullptr, [](StillOptions& o, uint64_t) { o.guides = true; }},
@@ -86,6 +86,15 @@ constexpr OptionRow kOptions[] = {
      "With --frames every frame then has the same dots: over an unchanging depth the "
      "animation stands still",
      nullptr, [](StillOptions& o, const std::string& path) { o.pattern_path = path; }},
+    {"--text", "TEXT", 0, 0, nullptr, nullptr, kRendering,
+     "hide a line of text at --text-depth, scrolling right to left at 100 pixels a second as "
+     "on the board; DEPTH_IMAGE may then be left out for the board's black 960 x 320",
+     "UTF-8 (the ANSI code page on Windows), at most 256 bytes, drawn in the board's bold "
+     "Japanese Gothic face; frame K shows it as the board's K-th frame at --fps does",
+     nullptr, [](StillOptions& o, const std::string& text) { o.text = text; }},
+    {"--font", "FILE", 0, 0, nullptr, "the IPA Gothic, the face Wine gives the board", kRendering,
+     "the font file to draw --text with", nullptr, nullptr,
+     [](StillOptions& o, const std::string& path) { o.font_path = path; }},
     {"--reveal", nullptr, 0, 0, nullptr, nullptr, kReveal,
      "read DEPTH_IMAGE as a stereogram of this synthesis (a picture copied from the board "
      "too, guide marks and the text view on) and write its depth picture to OUT.png",
@@ -101,6 +110,7 @@ constexpr OptionRow kOptions[] = {
 
 constexpr const char* kUsageLines =
     "usage: parallux-still DEPTH_IMAGE OUT.png [options]\n"
+    "       parallux-still [DEPTH_IMAGE] OUT.webp|OUT.gif --text TEXT --frames N [options]\n"
     "       parallux-still DEPTH_IMAGE OUT.webp|OUT.gif --frames N [--fps F] [options]\n"
     "       parallux-still --reveal STEREOGRAM DEPTH.png [options]\n"
     "Renders one random-dot stereogram frame of a depth image (PNG or BMP) into an\n"
@@ -296,6 +306,15 @@ StillCommand ParseStillCommand(std::span<const char* const> args) {
   }
   if (o.frames.has_value() && *o.frames - 1 > kU64 - o.frame) {
     return fail("--frame and --frames go past frame 18446744073709551615");
+  }
+  if (o.text.has_value() && o.text->size() > kMaxTextBytes) {
+    return fail("--text is longer than " + std::to_string(kMaxTextBytes) + " bytes");
+  }
+  if (!o.font_path.empty() && !o.text.has_value()) return fail("--font goes only with --text");
+  if (files.size() == 1 && o.text.has_value()) {
+    o.out_path = files[0];
+    command.kind = StillCommand::Kind::kRun;
+    return command;
   }
   if (files.size() < 2) {
     return fail(files.empty() ? "missing DEPTH_IMAGE and OUT.png (see --help)"

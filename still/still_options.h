@@ -34,6 +34,11 @@ struct StillOptions {
   // Empty: the board's 4 when rendering, found with --reveal.
   std::optional<int32_t> depth_divisor;
 
+  // --text: the board's scrolling text over the depth, placed as on the board at each
+  // frame's time; DEPTH_IMAGE may then be left out for the board's black picture.
+  std::optional<std::string> text;
+  std::string font_path;  // --font: the face to draw it in; empty for the board's
+
   // --reveal: DEPTH_IMAGE is a stereogram and OUT.png receives its depth picture.
   bool reveal = false;
   // --frames: OUT receives an animation (GIF or WebP) of this many frames from `frame` on.
@@ -44,6 +49,8 @@ struct StillOptions {
 
 constexpr uint64_t kMaxFrames = 1000;
 constexpr uint32_t kMaxFps = 50;
+// Bytes of --text: some 40 000 pixels of text at most.
+constexpr size_t kMaxTextBytes = 256;
 
 struct StillCommand {
   enum class Kind { kRun, kHelp, kError };

@@ -98,7 +98,14 @@ TEST(StillProgramTest, BadInputEndsWithCode2AFailedWriteWith1AndOnlySuccessLeave
   for (const fs::directory_entry& entry : fs::directory_iterator(PARALLUX_STILL_CORPUS)) {
     const std::string name = entry.path().filename().string();
     fs::copy_file(entry.path(), "still_e2e/" + name);
-    runs.push_back({name + " out.png --parallax-width 1", 2, name});
+    // A .text holds a --text, a .ttf a --font; the rest are depth pictures.
+    if (entry.path().extension() == ".text") {
+      runs.push_back({"out.png --text \"" + Read(entry.path()) + "\"", 2, "--text"});
+    } else if (entry.path().extension() == ".ttf") {
+      runs.push_back({"out.png --text A --font " + name, 2, "--font"});
+    } else {
+      runs.push_back({name + " out.png --parallax-width 1", 2, name});
+    }
   }
   ASSERT_LE(20u, runs.size()) << "the corpus was not found";
   runs.insert(runs.end(),

@@ -12,6 +12,7 @@ using Kind = StillCommand::Kind;
 StillCommand Parse(const std::vector<const char*>& args) { return ParseStillCommand(args); }
 
 TEST(StillOptionsTest, MisusedCommandLinesAreRefusedInOneLineNamingTheProblem) {
+  const std::string long_text(257, 'x');
   const struct {
     std::vector<const char*> args;
     const char* mention;
@@ -33,6 +34,9 @@ TEST(StillOptionsTest, MisusedCommandLinesAreRefusedInOneLineNamingTheProblem) {
       {{"--reveal", "a", "b", "--seed", "1"}, "--seed does not go with --reveal"},
       {{"a", "b", "--oversample", "9"}, "--oversample"},
       {{"a", "b.gif", "--fps", "10"}, "--fps goes only with --frames"},
+      {{"a", "b", "--font", "f.ttf"}, "--font goes only with --text"},
+      {{"b", "--text", long_text.c_str()}, "--text is longer than 256"},
+      {{"--text", "x"}, "missing DEPTH_IMAGE and OUT.png"},
   };
   for (const auto& k : cases) {
     const StillCommand c = Parse(k.args);
@@ -45,6 +49,14 @@ TEST(StillOptionsTest, MisusedCommandLinesAreRefusedInOneLineNamingTheProblem) {
     EXPECT_EQ(Kind::kError, Parse({"a", "b", "--seed", bad}).kind) << bad;
   }
   EXPECT_EQ(Kind::kHelp, Parse({"a", "--help", "--bogus"}).kind) << "help before a problem";
+}
+
+TEST(StillOptionsTest, WithTextTheOneFileGivenIsTheOutput) {
+  const StillCommand c = Parse({"out.gif", "--text", "a&b", "--frames", "2"});
+  ASSERT_EQ(Kind::kRun, c.kind) << c.error;
+  EXPECT_EQ("", c.options.depth_path);
+  EXPECT_EQ("out.gif", c.options.out_path);
+  EXPECT_EQ("a&b", c.options.text.value_or("none"));
 }
 
 }  // namespace
