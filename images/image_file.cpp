@@ -32,6 +32,13 @@ bool ImageFile::Open(const std::string& path, ImageError* error) {
             : got >= 2 && magic[0] == 0xFF && magic[1] == 0xD8 ? Format::kJpeg
             : got >= 2 && magic[0] == 'P' && magic[1] == '5'   ? Format::kPgm
                                                                : Format::kBmp;
+  // Before any decoder reads a header: stb builds a JPEG's Huffman tables while it
+  // looks for the size, and some tables would write past its arrays.
+  const std::string damage = FindImageDamage(file_);
+  if (!damage.empty()) {
+    error->message = Quoted(path) + " " + damage;
+    return false;
+  }
   int32_t w = 0;
   int32_t h = 0;
   // Every reader puts the file position back at the start, so Decode reads the same
@@ -47,11 +54,6 @@ bool ImageFile::Open(const std::string& path, ImageError* error) {
   if (w < 1 || h < 1 || w > kMaxImageSide || h > kMaxImageSide) {
     error->message = Quoted(path) + " is " + std::to_string(w) + " x " + std::to_string(h) +
                      " pixels; at most " + std::to_string(kMaxImageSide) + " a side is accepted";
-    return false;
-  }
-  const std::string damage = FindImageDamage(file_);
-  if (!damage.empty()) {
-    error->message = Quoted(path) + " " + damage;
     return false;
   }
   width_ = w;

@@ -82,7 +82,9 @@ std::string PgmSize(std::FILE* file, int32_t* width, int32_t* height) {
 std::string FindPgmDamage(std::FILE* file) {
   PgmHeader header;
   if (std::string problem = ReadHeader(file, &header); !problem.empty()) return problem;
-  // Nine digits a side at most: the product cannot overflow 64 bits.
+  // A size beyond the limit gets its own message from the caller. Nine digits a side
+  // at most: the product cannot overflow 64 bits either way.
+  if (header.width > kMaxImageSide || header.height > kMaxImageSide) return "";
   const uint64_t needed = static_cast<uint64_t>(header.samples_at) +
                           uint64_t{header.width} * header.height * header.bytes;
   const bool whole = needed <= LONG_MAX &&
