@@ -28,7 +28,9 @@ using Spng = std::unique_ptr<spng_ctx, SpngFree>;
 Spng Reader(std::FILE* file) {
   std::fseek(file, 0, SEEK_SET);
   Spng context(spng_ctx_new(0));
+  // FindImageDamage has checked every chunk's checksum already.
   if (context && (spng_set_png_file(context.get(), file) != 0 ||
+                  spng_set_crc_action(context.get(), SPNG_CRC_USE, SPNG_CRC_USE) != 0 ||
                   spng_set_chunk_limits(context.get(), kChunkLimit, kChunkLimit) != 0)) {
     context.reset();
   }
