@@ -159,7 +159,11 @@ std::string CheckJpegSegment(int marker, const std::vector<uint8_t>& segment) {
 // reads past the end of a file as zeros, and trusts some of the counts it reads.
 std::string FindJpegDamage(std::FILE* file) {
   constexpr const char* cut = "is cut short (it has no end marker)";
-  if (std::fgetc(file) != 0xFF || std::fgetc(file) != 0xD8) return cut;
+  uint8_t start[2];
+  if (std::fread(start, 1, sizeof start, file) != sizeof start || start[0] != 0xFF ||
+      start[1] != 0xD8) {
+    return cut;
+  }
   std::vector<uint8_t> segment;
   for (int marker = NextMarker(file);;) {
     if (marker == EOF) return cut;

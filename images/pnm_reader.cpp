@@ -40,9 +40,10 @@ bool ReadNumber(std::FILE* file, uint32_t* value) {
 
 std::string ReadHeader(std::FILE* file, PgmHeader* header) {
   std::fseek(file, 0, SEEK_SET);
-  const bool read = std::fgetc(file) == 'P' && std::fgetc(file) == '5' &&
-                    ReadNumber(file, &header->width) && ReadNumber(file, &header->height) &&
-                    ReadNumber(file, &header->maxval);
+  char magic[2] = {};
+  const bool read = std::fread(magic, 1, sizeof magic, file) == sizeof magic && magic[0] == 'P' &&
+                    magic[1] == '5' && ReadNumber(file, &header->width) &&
+                    ReadNumber(file, &header->height) && ReadNumber(file, &header->maxval);
   header->samples_at = std::ftell(file);
   std::fseek(file, 0, SEEK_SET);
   if (!read) return "has a malformed or cut header";
@@ -73,7 +74,7 @@ bool SpreadLine(const std::vector<uint8_t>& samples, const PgmHeader& header, si
 
 std::string PgmSize(std::FILE* file, int32_t* width, int32_t* height) {
   PgmHeader header;
-  const std::string problem = ReadHeader(file, &header);
+  std::string problem = ReadHeader(file, &header);
   *width = static_cast<int32_t>(header.width);
   *height = static_cast<int32_t>(header.height);
   return problem;
