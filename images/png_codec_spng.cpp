@@ -13,11 +13,13 @@ namespace {
 constexpr size_t kChunkLimit = size_t{1} << 24;
 
 // Chosen by measure on stereograms of random dots (960 x 320 and 3840 x 2160, grey and
-// colour): their only redundancy is a row repeating itself a period along, which the
-// fastest level finds as well as the higher ones, and which any filter hides (it mixes
-// in the line above, whose dots are others). Unfiltered level 1 gives colour files 6 to 10%
-// smaller than stb's adaptive filters at level 8, in about a third of the time.
-constexpr int kCompressionLevel = 1;
+// colour, over a smooth depth): their redundancy is a row repeating itself a period
+// along, which any filter hides (it mixes in the line above, whose dots are others).
+// Unfiltered, level 4 is the first whose lazy matching finds the repeats well: files a
+// fifth smaller than level 1 for little more time, and no higher level gains more. On
+// the 4K stereogram that is 3.6 MB in 0.22 s for colour dots against stb's 5.1 MB in
+// 1.0 s, and 1.5 MB grey against stb's 4.4 MB of RGB.
+constexpr int kCompressionLevel = 4;
 constexpr int kFilters = SPNG_FILTER_CHOICE_NONE;
 
 struct SpngFree {
