@@ -126,6 +126,17 @@ int SkipCodedData(std::FILE* file) {
   return EOF;
 }
 
+// Whether a table's symbols are ones an 8-bit JPEG can code: a DC difference of at
+// most 11 bits, an AC coefficient of at most 10. stb reads the bits a symbol asks for
+// without checking that the scan still holds them, and a larger count than the format
+// allows took its bit counter below zero in the fuzzer.
+bool SymbolsFit(const uint8_t* symbols, size_t count, bool dc) {
+  for (size_t i = 0; i < count; ++i) {
+    if (dc ? symbols[i] > 11 : (symbols[i] & 15) > 10) return false;
+  }
+  return true;
+}
+
 // stb_image builds each Huffman table in arrays of 256 codes and 17 lengths without
 // checking the counts a table declares: more than 256 would write past them.
 std::string CheckHuffmanTables(const std::vector<uint8_t>& segment) {
@@ -136,8 +147,11 @@ std::string CheckHuffmanTables(const std::vector<uint8_t>& segment) {
     if (codes > 256) {
       return "has a Huffman table of " + std::to_string(codes) + " codes (at most 256 can be)";
     }
+    if (segment.size() - at - 17 < codes) return "has a malformed Huffman table";
+    if (!SymbolsFit(&segment[at + 17], codes, segment[at] >> 4 == 0)) {
+      return "has a Huffman table with symbols no 8-bit JPEG holds";
+    }
     at += 17 + codes;
-    if (at > segment.size()) return "has a malformed Huffman table";
   }
   return "";
 }
