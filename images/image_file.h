@@ -1,4 +1,4 @@
-// Reading depth images (PNG or BMP) and encoding PNG files, through stb_image.
+// Reading depth images (PNG, BMP, JPEG or binary PGM) and encoding PNG files.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +20,7 @@ struct ImageError {
   std::string message;         // one line naming the file and the problem
 };
 
-// Memory from stb's allocator, handed back to it.
+// Memory from malloc, the allocator of stb and of libspng, handed back to it.
 struct StbFree {
   void operator()(uint8_t* p) const;
 };
@@ -31,7 +31,8 @@ struct RgbPicture {
   int32_t width = 0;
   int32_t height = 0;
   StbBytes pixels;
-  // 16-bit files only: each pixel's blue channel at its full 16 bits, top line first.
+  // 16-bit files only: each pixel's blue (or grey) channel at its full 16 bits, top
+  // line first.
   std::vector<uint16_t> depth16;
   RgbView view() const { return {width, height, pixels.get()}; }
 };
@@ -45,25 +46,28 @@ class ImageFile {
   ImageFile& operator=(const ImageFile&) = delete;
   ~ImageFile();
 
-  // Opens `path` and reads its header; a file of another format, or no image at
-  // all, fails here.
+  // Opens `path` and reads its header, and checks that the file is whole; a file of
+  // another format, or no image at all, fails here.
   bool Open(const std::string& path, ImageError* error);
   int32_t width() const { return width_; }
   int32_t height() const { return height_; }
 
   // The pixels as 8-bit RGB: grey is spread to red, green and blue, alpha dropped,
-  // 16-bit channels cut to their high byte.
+  // 16-bit channels cut to their high byte (and the depth kept whole in depth16).
   bool Decode(RgbPicture* picture, ImageError* error);
 
  private:
+  enum class Format { kPng, kBmp, kJpeg, kPgm };
+
   std::string path_;
   std::FILE* file_ = nullptr;
+  Format format_ = Format::kPng;
   int32_t width_ = 0;
   int32_t height_ = 0;
 };
 
-// The picture as the bytes of an 8-bit RGB PNG file; empty (null) when stb cannot
-// get the memory.
+// The picture as the bytes of an 8-bit PNG file, grey when every pixel is grey and RGB
+// otherwise; empty (null) when the encoder cannot get the memory.
 struct PngBytes {
   StbBytes data;
   size_t size = 0;

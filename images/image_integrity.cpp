@@ -3,6 +3,10 @@
 #include <array>
 #include <climits>
 #include <cstring>
+#include <vector>
+
+#include "images/image_file.h"
+#include "images/pnm_reader.h"
 
 namespace {
 
@@ -89,6 +93,111 @@ std::string FindBmpDamage(std::FILE* file) {
   return "";
 }
 
+// JPEG markers of a frame header, which holds the picture's size.
+bool IsFrameMarker(int marker) {
+  return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+constexpr int kNoMarker = -2;
+
+// The marker at the file position: 0xFF (and any fill bytes of 0xFF), then its code.
+int NextMarker(std::FILE* file) {
+  const int first = std::fgetc(file);
+  if (first == EOF) return EOF;
+  if (first != 0xFF) return kNoMarker;
+  int marker = std::fgetc(file);
+  while (marker == 0xFF) marker = std::fgetc(file);
+  return marker;
+}
+
+// The marker that ends a scan's coded data: the first 0xFF followed by neither a stuffed
+// zero nor a restart marker.
+int SkipCodedData(std::FILE* file) {
+  for (int c = std::fgetc(file); c != EOF;) {
+    if (c != 0xFF) {
+      c = std::fgetc(file);
+      continue;
+    }
+    int marker = std::fgetc(file);
+    while (marker == 0xFF) marker = std::fgetc(file);
+    if (marker == EOF || (marker != 0 && (marker < 0xD0 || marker > 0xD7))) return marker;
+    c = std::fgetc(file);
+  }
+  return EOF;
+}
+
+// Whether a table's symbols are ones an 8-bit JPEG can code: a DC difference of at
+// most 11 bits, an AC coefficient of at most 10. stb reads the bits a symbol asks for
+// without checking that the scan still holds them, and a larger count than the format
+// allows took its bit counter below zero in the fuzzer.
+bool SymbolsFit(const uint8_t* symbols, size_t count, bool dc) {
+  for (size_t i = 0; i < count; ++i) {
+    if (dc ? symbols[i] > 11 : (symbols[i] & 15) > 10) return false;
+  }
+  return true;
+}
+
+// stb_image builds each Huffman table in arrays of 256 codes and 17 lengths without
+// checking the counts a table declares: more than 256 would write past them.
+std::string CheckHuffmanTables(const std::vector<uint8_t>& segment) {
+  for (size_t at = 0; at < segment.size();) {
+    if (segment.size() - at < 17) return "has a malformed Huffman table";
+    size_t codes = 0;
+    for (size_t i = 1; i <= 16; ++i) codes += segment[at + i];
+    if (codes > 256) {
+      return "has a Huffman table of " + std::to_string(codes) + " codes (at most 256 can be)";
+    }
+    if (segment.size() - at - 17 < codes) return "has a malformed Huffman table";
+    if (!SymbolsFit(&segment[at + 17], codes, segment[at] >> 4 == 0)) {
+      return "has a Huffman table with symbols no 8-bit JPEG holds";
+    }
+    at += 17 + codes;
+  }
+  return "";
+}
+
+std::string CheckJpegSegment(int marker, const std::vector<uint8_t>& segment) {
+  if (marker == 0xC4) return CheckHuffmanTables(segment);
+  if (!IsFrameMarker(marker)) return "";
+  if (segment.size() < 6) return "has a malformed frame header";
+  const uint32_t height = uint32_t{segment[1]} << 8 | segment[2];
+  const uint32_t width = uint32_t{segment[3]} << 8 | segment[4];
+  if (width < 1 || height < 1 || width > kMaxImageSide || height > kMaxImageSide) {
+    return "has a frame of " + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels; 1 to " + std::to_string(kMaxImageSide) + " a side are accepted";
+  }
+  return "";
+}
+
+// Segment by segment up to the end marker, skipping each scan's coded data: stb_image
+// reads past the end of a file as zeros, and trusts some of the counts it reads.
+std::string FindJpegDamage(std::FILE* file) {
+  constexpr const char* cut = "is cut short (it has no end marker)";
+  uint8_t start[2];
+  if (std::fread(start, 1, sizeof start, file) != sizeof start || start[0] != 0xFF ||
+      start[1] != 0xD8) {
+    return cut;
+  }
+  std::vector<uint8_t> segment;
+  for (int marker = NextMarker(file);;) {
+    if (marker == EOF) return cut;
+    if (marker == 0xD9) return "";
+    if (marker == kNoMarker || marker == 0 || marker == 0xD8) return "has a malformed segment";
+    if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {  // markers without a segment
+      marker = NextMarker(file);
+      continue;
+    }
+    uint8_t length[2];
+    if (std::fread(length, 1, sizeof length, file) != sizeof length) return cut;
+    const size_t size = size_t{length[0]} << 8 | length[1];
+    if (size < 2) return "has a segment of impossible length";
+    segment.resize(size - 2);
+    if (std::fread(segment.data(), 1, segment.size(), file) != segment.size()) return cut;
+    if (std::string problem = CheckJpegSegment(marker, segment); !problem.empty()) return problem;
+    marker = marker == 0xDA ? SkipCodedData(file) : NextMarker(file);
+  }
+}
+
 }  // namespace
 
 uint32_t PngCrc(const uint8_t* bytes, size_t size) {
@@ -104,6 +213,10 @@ std::string FindImageDamage(std::FILE* file) {
     damage = FindPngDamage(file);
   } else if (got >= 2 && magic[0] == 'B' && magic[1] == 'M') {
     damage = FindBmpDamage(file);
+  } else if (got >= 2 && magic[0] == 0xFF && magic[1] == 0xD8) {
+    damage = FindJpegDamage(file);
+  } else if (got >= 2 && magic[0] == 'P' && magic[1] == '5') {
+    damage = FindPgmDamage(file);
   }
   if (std::fseek(file, 0, SEEK_SET) != 0) return "cannot be read again from its start";
   return damage;

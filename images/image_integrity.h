@@ -10,8 +10,9 @@
 
 // Reads `file` from its start and puts the position back there. Empty when the file is
 // whole; otherwise what is wrong with it, to follow its name in a message. A PNG must
-// reach its IEND chunk with every chunk's checksum right; a BMP must hold every pixel
-// row its header claims. Other files pass: the decoder refuses them itself.
+// reach its IEND chunk with every chunk's checksum right; a BMP and a PGM must hold
+// every pixel row their header claims; a JPEG must reach its end marker through
+// well-formed segments. Other files pass: the decoder refuses them itself.
 std::string FindImageDamage(std::FILE* file);
 
 // The CRC-32 that PNG chunks carry, over `size` bytes.

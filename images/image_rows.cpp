@@ -44,3 +44,14 @@ void FillBlack(const RgbView& picture, int32_t left, int32_t top, int32_t right,
                 static_cast<size_t>(x1 - x0) * 3);
   }
 }
+
+bool TakeGrey(const RgbView& picture, std::vector<uint8_t>* grey) {
+  const size_t pixels = static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height);
+  grey->resize(pixels);
+  const uint8_t* rgb = picture.pixels;
+  for (size_t i = 0; i < pixels; ++i, rgb += 3) {
+    if (rgb[0] != rgb[1] || rgb[1] != rgb[2]) return false;
+    (*grey)[i] = rgb[0];
+  }
+  return true;
+}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // Width x height pixels of 3 bytes (red, green, blue), top line first, no row padding.
 // Does not own its pixels.
@@ -27,3 +28,7 @@ void WriteBufferRow(const RgbView& picture, int32_t row, const uint32_t* in);
 // Paints left <= x < right, top <= y < bottom (top-down picture coordinates) black,
 // cut to the picture: a mark placed for a wide picture may reach past a small one.
 void FillBlack(const RgbView& picture, int32_t left, int32_t top, int32_t right, int32_t bottom);
+
+// The picture's one channel into `grey` when every pixel is grey (red, green and blue
+// equal); false, and `grey` unspecified, at the first pixel that is not.
+bool TakeGrey(const RgbView& picture, std::vector<uint8_t>* grey);

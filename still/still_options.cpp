@@ -113,8 +113,9 @@ constexpr const char* kUsageLines =
     "       parallux-still [DEPTH_IMAGE] OUT.webp|OUT.gif --text TEXT --frames N [options]\n"
     "       parallux-still DEPTH_IMAGE OUT.webp|OUT.gif --frames N [--fps F] [options]\n"
     "       parallux-still --reveal STEREOGRAM DEPTH.png [options]\n"
-    "Renders one random-dot stereogram frame of a depth image (PNG or BMP) into an\n"
-    "8-bit RGB PNG of the same size. The depth of a pixel is its blue byte.\n";
+    "Renders one random-dot stereogram frame of a depth image (PNG, BMP, JPEG or\n"
+    "binary PGM) into an 8-bit PNG of the same size, grey when the dots are grey.\n"
+    "The depth of a pixel is its blue (or grey) value.\n";
 
 constexpr const char* kFooter =
     "  --                  end of options\n"

@@ -73,6 +73,9 @@ TEST(StillProgramTest, BadInputEndsWithCode2AFailedWriteWith1AndOnlySuccessLeave
     std::ofstream(out) << "an earlier picture";
   }
   ASSERT_NE(0, stbi_write_png("still_e2e/small.png", 4, 4, 1, black.data(), 4));
+  ASSERT_NE(0, stbi_write_jpg("still_e2e/depth.jpg", 60, 10, 1, black.data(), 90));
+  std::ofstream("still_e2e/depth.pgm", std::ios::binary) << "P5 60 10 65535\n"
+                                                         << std::string(60 * 10 * 2, '\x80');
   // Depth sequences with a gap, a frame of another size and a damaged frame.
   const char* sequences[][3] = {{"gap/d_0001.png", "gap/d_0002.png", "gap/d_0004.png"},
                                 {"size/d_1.png", "size/d_2.png", "size/d_3.png"},
@@ -131,6 +134,8 @@ TEST(StillProgramTest, BadInputEndsWithCode2AFailedWriteWith1AndOnlySuccessLeave
                    kWebpCode == 0 ? "" : "out.webp"},
                   {"depth.png out.png --parallax-width 20 --guides", 0, ""},
                   {"--reveal out.png out.png", 0, "read with period 20 "},
+                  {"depth.jpg out.png --parallax-width 20", 0, ""},
+                  {"depth.pgm out.png --parallax-width 20 --oversample 2", 0, ""},
               });
   for (const auto& run : runs) {
     const std::vector<fs::path> before = Entries("still_e2e");
