@@ -46,7 +46,7 @@ constexpr uint64_t kMaxFrames = 1000;
 constexpr uint32_t kMaxFps = 50;
 
 struct StillCommand {
-  enum class Kind { kRun, kHelp, kError };
+  enum class Kind { kRun, kHelp, kVersion, kError };
   Kind kind = Kind::kError;
   StillOptions options;
   std::string error;  // one line, without a trailing newline; set for kError
