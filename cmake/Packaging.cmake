@@ -65,4 +65,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "parallux-still turns a depth picture (PNG or BMP) into a random-dot stereogram\nas a PNG, or an animated GIF of several frames, and reads the depth back out\nof a stereogram.")
 endif()
+# Packaging builds only what the packages hold (tools/package names the targets), not
+# the tests and benchmarks too.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 include(CPack)
