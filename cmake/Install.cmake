@@ -21,16 +21,28 @@ function(parallux_install_library target)
   install(TARGETS ${target} EXPORT ParalluxTargets
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
   # A folder's headers, once, however many of its libraries are installed; the Win32
-  # ones only where they can be used.
+  # ones only where they can be used: named *_win.h, including windows.h, or declaring
+  # what only a *_win.cpp defines.
   get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   get_property(done GLOBAL PROPERTY PARALLUX_HEADERS_${folder})
   if(NOT done)
     set_property(GLOBAL PROPERTY PARALLUX_HEADERS_${folder} TRUE)
+    file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
     if(NOT WIN32)
-      set(exclude PATTERN "*_win.h" EXCLUDE)
+      foreach(header IN LISTS headers)
+        file(STRINGS ${header} win32 REGEX "^#include <windows.h>")
+        string(REGEX REPLACE "\\.h$" "" stem ${header})
+        file(GLOB portable ${stem}.cpp ${stem}_[!w]*.cpp)
+        if(NOT portable AND EXISTS ${stem}_win.cpp)
+          set(win32 TRUE)
+        endif()
+        if(win32 OR header MATCHES "_win\\.h$")
+          list(REMOVE_ITEM headers ${header})
+        endif()
+      endforeach()
     endif()
-    install(DIRECTORY ./ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/parallux/${folder}
-      COMPONENT development FILES_MATCHING PATTERN "*.h" ${exclude})
+    install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/parallux/${folder}
+      COMPONENT development)
   endif()
   if(arg_DEPENDS)
     # One find_dependency() line each, in ParalluxConfig.cmake.
