@@ -1,7 +1,11 @@
 # What `cmake --install` puts in place. A folder's library joins the installed CMake
 # package, headers and all, with one line in its own CMakeLists.txt:
-#   parallux_install_library(TARGET [DEPENDS find_dependency arguments...])
-# Users then link Parallux::<name>, the target's name without "parallux_".
+#   parallux_install_library(TARGET [DEPENDS find_dependency arguments...]
+#                            [PKG_CONFIG PREFIX MODULE])
+# Users then link Parallux::<name>, the target's name without "parallux_". What the
+# library links must be found again by its users: DEPENDS for a CMake package
+# (DEPENDS Freetype for Freetype::Freetype), PKG_CONFIG for a pkg-config module linked
+# as PkgConfig::PREFIX (PKG_CONFIG SPNG spng).
 #
 # Components: "programs" is what a user runs (and what the packages hold); "development"
 # is the libraries, their headers and the CMake package.
@@ -15,7 +19,7 @@ install(TARGETS parallux_options EXPORT ParalluxTargets COMPONENT development)
 set_target_properties(parallux_options PROPERTIES EXPORT_NAME options)
 
 function(parallux_install_library target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "DEPENDS")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "DEPENDS;PKG_CONFIG")
   string(REGEX REPLACE "^parallux_" "" name ${target})
   set_target_properties(${target} PROPERTIES EXPORT_NAME ${name})
   install(TARGETS ${target} EXPORT ParalluxTargets
@@ -44,10 +48,16 @@ function(parallux_install_library target)
     install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/parallux/${folder}
       COMPONENT development)
   endif()
+  # The lines ParalluxConfig.cmake runs to find them.
   if(arg_DEPENDS)
-    # One find_dependency() line each, in ParalluxConfig.cmake.
     string(JOIN " " dependency ${arg_DEPENDS})
-    set_property(GLOBAL APPEND PROPERTY PARALLUX_DEPENDENCIES "${dependency}")
+    set_property(GLOBAL APPEND PROPERTY PARALLUX_DEPENDENCIES "find_dependency(${dependency})")
+  endif()
+  if(arg_PKG_CONFIG)
+    list(GET arg_PKG_CONFIG 0 prefix)
+    list(GET arg_PKG_CONFIG 1 module)
+    set_property(GLOBAL APPEND PROPERTY PARALLUX_DEPENDENCIES "find_dependency(PkgConfig)"
+      "pkg_check_modules(${prefix} REQUIRED IMPORTED_TARGET ${module})")
   endif()
 endfunction()
 
@@ -64,10 +74,7 @@ endfunction()
 function(parallux_install_package)
   get_property(dependencies GLOBAL PROPERTY PARALLUX_DEPENDENCIES)
   list(REMOVE_DUPLICATES dependencies)
-  set(PARALLUX_FIND_DEPENDENCIES "")
-  foreach(dependency IN LISTS dependencies)
-    string(APPEND PARALLUX_FIND_DEPENDENCIES "find_dependency(${dependency})\n")
-  endforeach()
+  list(JOIN dependencies "\n" PARALLUX_FIND_DEPENDENCIES)
   configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/ParalluxConfig.cmake.in
     ${PROJECT_BINARY_DIR}/ParalluxConfig.cmake INSTALL_DESTINATION ${PARALLUX_CMAKE_DIR})
   write_basic_package_version_file(${PROJECT_BINARY_DIR}/ParalluxConfigVersion.cmake
