@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "parallux_version.h"
 #include "still/commands.h"
 #include "still/still_options.h"
 
@@ -31,6 +32,9 @@ int main(int argc, char** argv) {
         std::fwrite(usage.data(), 1, usage.size(), stdout);
         return std::fflush(stdout) == 0 ? kWritten : kFailed;
       }
+      case StillCommand::Kind::kVersion:
+        std::fputs("parallux-still " PARALLUX_VERSION "\n", stdout);
+        return std::fflush(stdout) == 0 ? kWritten : kFailed;
       case StillCommand::Kind::kError:
         return Complain(kBadInput, command.error);
       case StillCommand::Kind::kRun:

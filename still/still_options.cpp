@@ -106,6 +106,9 @@ constexpr OptionRow kOptions[] = {
      kRendering | kReveal, "the depth range: the nearest depth shortens the period by 1/N",
      "Smaller divisors give deeper pictures",
      [](StillOptions& o, uint64_t v) { o.depth_divisor = static_cast<int32_t>(v); }},
+    {"--version", nullptr, 0, 0, nullptr, nullptr, kRendering | kReveal,
+     "print the program's version and stop", nullptr,
+     [](StillOptions&, uint64_t) { throw CLI::CallForVersion(); }},
 };
 
 constexpr const char* kUsageLines =
@@ -281,6 +284,9 @@ StillCommand ParseStillCommand(std::span<const char* const> args) {
     parser.app.parse(reversed);
   } catch (const CLI::CallForHelp&) {
     command.kind = StillCommand::Kind::kHelp;
+    return command;
+  } catch (const CLI::CallForVersion&) {
+    command.kind = StillCommand::Kind::kVersion;
     return command;
   } catch (const CLI::ArgumentMismatch& e) {
     // "--frame: 1 required K missing" for an option that came last, without its value;

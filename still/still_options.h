@@ -53,7 +53,7 @@ constexpr uint32_t kMaxFps = 50;
 constexpr size_t kMaxTextBytes = 256;
 
 struct StillCommand {
-  enum class Kind { kRun, kHelp, kError };
+  enum class Kind { kRun, kHelp, kVersion, kError };
   Kind kind = Kind::kError;
   StillOptions options;
   std::string error;  // one line, without a trailing newline; set for kError

@@ -49,6 +49,8 @@ TEST(StillOptionsTest, MisusedCommandLinesAreRefusedInOneLineNamingTheProblem) {
     EXPECT_EQ(Kind::kError, Parse({"a", "b", "--seed", bad}).kind) << bad;
   }
   EXPECT_EQ(Kind::kHelp, Parse({"a", "--help", "--bogus"}).kind) << "help before a problem";
+  EXPECT_EQ(Kind::kVersion, Parse({"--version", "--bogus"}).kind) << "version before a problem";
+  EXPECT_EQ(Kind::kVersion, Parse({"a", "b.gif", "--frames", "2", "--version"}).kind);
 }
 
 TEST(StillOptionsTest, WithTextTheOneFileGivenIsTheOutput) {
