@@ -62,9 +62,11 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # --text draws with this face unless --font names another.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-ipafont-gothic)
   set(CPACK_STRIP_FILES ON)
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "parallux-still turns a depth picture (PNG or BMP) into a random-dot stereogram\nas a PNG, or an animated GIF of several frames, and reads the depth back out\nof a stereogram.")
+    "parallux-still turns a depth picture (PNG, JPEG, PGM or BMP, or an animation of\nthem) into a random-dot or patterned stereogram, as a PNG or as an animated WebP\nor GIF; it hides a line of scrolling text, and reads the depth back out of a\nstereogram.")
 endif()
 # Packaging builds only what the packages hold (tools/package names the targets), not
 # the tests and benchmarks too.

@@ -118,7 +118,9 @@ constexpr const char* kUsageLines =
     "       parallux-still --reveal STEREOGRAM DEPTH.png [options]\n"
     "Renders one random-dot stereogram frame of a depth image (PNG, BMP, JPEG or\n"
     "binary PGM) into an 8-bit PNG of the same size, grey when the dots are grey.\n"
-    "The depth of a pixel is its blue (or grey) value.\n";
+    "The depth of a pixel is its blue (or grey) value. For an animation the depth may\n"
+    "move: an animated GIF, or a numbered sequence such as depth_%04d.png, gives each\n"
+    "frame its own depth.\n";
 
 constexpr const char* kFooter =
     "  --                  end of options\n"
