@@ -82,9 +82,8 @@ CommandEnd RunStill(const StillOptions& options) {
   FrameRun run;
   CommandEnd end;
   if (!run.Open(options, &end)) return end;
-  std::vector<uint8_t> pixels(static_cast<size_t>(run.width()) * run.height() * 3);
-  const RgbView picture{run.width(), run.height(), pixels.data()};
-  if (!run.Next(picture, &end)) return end;
+  RgbView picture;
+  if (!run.Last(&picture, &end)) return end;
   return WritePng(options.out_path, picture);
 }
 

@@ -176,13 +176,24 @@ bool FrameRun::SkipToFirst(CommandEnd* end) {
   return true;
 }
 
-bool FrameRun::Next(const RgbView& out, CommandEnd* end) {
+bool FrameRun::Ready(CommandEnd* end) {
   if (!started_) {
     started_ = true;
     if (!SkipToFirst(end)) return false;
   }
-  if ((moving_ || text_) && !LoadFrame(end)) return false;
+  return !(moving_ || text_) || LoadFrame(end);
+}
+
+bool FrameRun::Next(const RgbView& out, CommandEnd* end) {
+  if (!Ready(end)) return false;
   frame_.seed = RenderStill(Source(), frame_, out);
   frame_.frame = 1;
+  return true;
+}
+
+bool FrameRun::Last(RgbView* out, CommandEnd* end) {
+  if (!Ready(end)) return false;
+  *out = depth_.view();
+  frame_.seed = RenderStill(Source(), frame_, *out);
   return true;
 }

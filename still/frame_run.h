@@ -28,6 +28,10 @@ class FrameRun {
 
   // The next frame, into `out` of the depth's size.
   bool Next(const RgbView& out, CommandEnd* end);
+  // The next frame made over the depth picture itself, which then serves no further
+  // frame: a still's one frame needs no picture of its own (at 4K, 25 MB less memory
+  // to fault in). `out` is the frame.
+  bool Last(RgbView* out, CommandEnd* end);
 
  private:
   bool OpenDepth(const StillOptions& options, CommandEnd* end);
@@ -39,6 +43,8 @@ class FrameRun {
   bool LoadFrame(CommandEnd* end);
   uint64_t Cycle() const;
   DepthSource Source();
+  // The frame's depth (and text) in place, once the frames before the first are skipped.
+  bool Ready(CommandEnd* end);
   // Moves the generator past the frames before the first one written.
   bool SkipToFirst(CommandEnd* end);
 
