@@ -270,6 +270,34 @@ std::string StillUsage() {
   return Parser(unused).app.help();
 }
 
+namespace {
+
+// What the arguments, taken together, do not allow, as the one line that refuses them;
+// empty when they fit.
+std::string Conflict(Parser& parser, const StillOptions& o) {
+  // CLI11 leaves the "--" that ends the options among the arguments it did not take.
+  for (const std::string& unknown : parser.app.remaining()) {
+    if (unknown != "--") return "unknown option '" + unknown + "' (see --help)";
+  }
+  const std::vector<std::string>& files = parser.files;
+  if (files.size() > 2) {
+    return "too many arguments: '" + files[2] + "' after DEPTH_IMAGE and OUT.png (see --help)";
+  }
+  if (const std::string misplaced = parser.Misplaced(o); !misplaced.empty()) {
+    return misplaced + " (see --help)";
+  }
+  if (o.frames.has_value() && *o.frames - 1 > kU64 - o.frame) {
+    return "--frame and --frames go past frame 18446744073709551615";
+  }
+  if (o.text.has_value() && o.text->size() > kMaxTextBytes) {
+    return "--text is longer than " + std::to_string(kMaxTextBytes) + " bytes";
+  }
+  if (!o.font_path.empty() && !o.text.has_value()) return "--font goes only with --text";
+  return {};
+}
+
+}  // namespace
+
 StillCommand ParseStillCommand(std::span<const char* const> args) {
   StillCommand command;
   StillOptions& o = command.options;
@@ -301,25 +329,8 @@ StillCommand ParseStillCommand(std::span<const char* const> args) {
     return fail(e.what());
   }
 
-  // CLI11 leaves the "--" that ends the options among the arguments it did not take.
-  for (const std::string& unknown : parser.app.remaining()) {
-    if (unknown != "--") return fail("unknown option '" + unknown + "' (see --help)");
-  }
+  if (const std::string conflict = Conflict(parser, o); !conflict.empty()) return fail(conflict);
   const std::vector<std::string>& files = parser.files;
-  if (files.size() > 2) {
-    return fail("too many arguments: '" + files[2] +
-                "' after DEPTH_IMAGE and OUT.png (see --help)");
-  }
-  if (const std::string misplaced = parser.Misplaced(o); !misplaced.empty()) {
-    return fail(misplaced + " (see --help)");
-  }
-  if (o.frames.has_value() && *o.frames - 1 > kU64 - o.frame) {
-    return fail("--frame and --frames go past frame 18446744073709551615");
-  }
-  if (o.text.has_value() && o.text->size() > kMaxTextBytes) {
-    return fail("--text is longer than " + std::to_string(kMaxTextBytes) + " bytes");
-  }
-  if (!o.font_path.empty() && !o.text.has_value()) return fail("--font goes only with --text");
   if (files.size() == 1 && o.text.has_value()) {
     o.out_path = files[0];
     command.kind = StillCommand::Kind::kRun;
