@@ -66,7 +66,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-ipafont-gothic)
   set(CPACK_STRIP_FILES ON)
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "parallux-still turns a depth picture (PNG, JPEG, PGM or BMP, or an animation of\nthem) into a random-dot or patterned stereogram, as a PNG or as an animated WebP\nor GIF; it hides a line of scrolling text, and reads the depth back out of a\nstereogram.")
+    "parallux-still turns a depth picture (PNG, JPEG, PGM or BMP, or an\nanimation of them) into a random-dot or patterned stereogram, as a PNG\nor an animated WebP or GIF. It hides a line of scrolling text, and it\nreads the depth back out of a stereogram.")
 endif()
 # Packaging builds only what the packages hold (tools/package names the targets), not
 # the tests and benchmarks too.
