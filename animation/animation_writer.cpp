@@ -57,6 +57,21 @@ class GifAnimation final : public AnimationWriter {
 
 }  // namespace
 
+bool NamesAnimation(const std::string& path) {
+  return EndsWith(path, ".gif") || EndsWith(path, ".webp");
+}
+
+std::string SizeRefused(AnimationFormat format, int32_t width, int32_t height) {
+  // The formats' own limits: WebP's 14-bit sides hold up to 16383, GIF's 16 bits more
+  // than any picture that is read.
+  constexpr int32_t kWebpMaxSide = 16383;
+  if (format != AnimationFormat::kWebp || (width <= kWebpMaxSide && height <= kWebpMaxSide)) {
+    return {};
+  }
+  return "a WebP holds at most " + std::to_string(kWebpMaxSide) + " pixels a side, not " +
+         std::to_string(width) + " x " + std::to_string(height) + "; write a .gif";
+}
+
 std::optional<AnimationFormat> AnimationFormatOf(const std::string& path, std::string* error) {
   if (EndsWith(path, ".gif")) return AnimationFormat::kGif;
   if (EndsWith(path, ".webp")) {

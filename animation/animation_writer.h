@@ -1,6 +1,7 @@
 // An animation written frame by frame into a file as it is made, in the format its
 // name's extension gives: .gif, or .webp where the build has a WebP encoder. At most a
-// few frames are held at a time, whatever the count.
+// few frames are held at a time, whatever the count (the Windows build's GIF encoder
+// keeps its encoded file until the end).
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,12 @@ class AnimationWriter {
 // The format `path` names (its extension, in either case); nothing, with `error` set to
 // one line, when it names none this build writes.
 std::optional<AnimationFormat> AnimationFormatOf(const std::string& path, std::string* error);
+
+// Whether `path` is named as an animation (.gif or .webp), in any build.
+bool NamesAnimation(const std::string& path);
+
+// Why `format` cannot hold frames of `width` x `height` (one line); empty when it can.
+std::string SizeRefused(AnimationFormat format, int32_t width, int32_t height);
 
 // A writer into `out`, which must outlive it; false with `error` set when the encoder
 // cannot start.

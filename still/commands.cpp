@@ -79,6 +79,11 @@ bool EncodeFrames(FrameRun& run, const StillOptions& options, AnimationWriter& w
 }  // namespace
 
 CommandEnd RunStill(const StillOptions& options) {
+  // A still is a PNG, whatever its name; under an animation's name it would mislead.
+  if (NamesAnimation(options.out_path)) {
+    return {kBadInput, "'" + options.out_path + "' names an animation: give --frames N, or " +
+                           "write the still to a .png"};
+  }
   FrameRun run;
   CommandEnd end;
   if (!run.Open(options, &end)) return end;
@@ -94,6 +99,9 @@ CommandEnd RunAnimation(const StillOptions& options) {
   FrameRun run;
   CommandEnd end;
   if (!run.Open(options, &end)) return end;
+  if (const std::string why = SizeRefused(*format, run.width(), run.height()); !why.empty()) {
+    return {kBadInput, "'" + options.out_path + "': " + why};
+  }
   ReplacementFile out(options.out_path);
   if (!out.Open(&error)) return {kFailed, error};
   const std::unique_ptr<AnimationWriter> writer = OpenAnimationWriter(

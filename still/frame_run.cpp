@@ -193,7 +193,9 @@ bool FrameRun::Next(const RgbView& out, CommandEnd* end) {
 
 bool FrameRun::Last(RgbView* out, CommandEnd* end) {
   if (!Ready(end)) return false;
-  *out = depth_.view();
-  frame_.seed = RenderStill(Source(), frame_, *out);
+  // The depth picture, or the black one that stands in for it.
+  const DepthSource source = Source();
+  *out = source.picture;
+  frame_.seed = RenderStill(source, frame_, *out);
   return true;
 }

@@ -12,7 +12,8 @@ class ProgressLine {
  public:
   // `unit` names what is counted: "frame", "row".
   explicit ProgressLine(std::string unit = "frame") : unit_(std::move(unit)) {}
-  std::string Update(uint64_t done, uint64_t total, uint32_t elapsed_ms);
+  // `done` of `total`, `elapsed_ms` after `from` of them were done.
+  std::string Update(uint64_t done, uint64_t total, uint32_t elapsed_ms, uint64_t from = 0);
   // Wipes a line still shown.
   std::string Clear();
 
@@ -35,6 +36,8 @@ class ShownProgress {
   static constexpr uint32_t kStepMs = 200;
   ProgressLine line_;
   bool quiet_;
-  uint32_t start_ms_;
+  bool started_ = false;
+  uint32_t start_ms_ = 0;
+  uint64_t first_ = 0;  // the count at start_ms_
   uint32_t shown_ms_ = 0;
 };

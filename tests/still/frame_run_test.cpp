@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <vector>
@@ -96,6 +97,14 @@ TEST(FrameRunTest, TextStandsWhereTheBoardPutsItAtEachFramesTimeAndSkippingFollo
   options.seed = 9;
   options.frame = 60;  // 66 ms a frame at 15 a second: the text's left edge at 564
   const auto frames = Frames(options, 3, 960, 320);
+  // A still is the same frame, made over the picture the run holds: here the black one
+  // that stands in for a depth picture.
+  FrameRun still;
+  CommandEnd end;
+  RgbView picture;
+  ASSERT_TRUE(still.Open(options, &end) && still.Last(&picture, &end)) << end.message;
+  ASSERT_EQ(960, picture.width);
+  EXPECT_TRUE(std::equal(frames[0].begin(), frames[0].end(), picture.pixels));
   TextMask mask;
   std::string error;
   ASSERT_TRUE(DrawTextMask(kText, 200, "", &mask, &error)) << error;

@@ -129,6 +129,7 @@ TEST(StillProgramTest, BadInputEndsWithCode2AFailedWriteWith1AndOnlySuccessLeave
                   {"depth.png out.png --parallax-width 20 --pattern png-no-end-chunk.png", 2,
                    "png-no-end-chunk.png"},
                   {"depth.png out.png --parallax-width 20 --frames 2 --quiet", 2, "out.png"},
+                  {"depth.png out.webp --parallax-width 20", 2, "out.webp"},
                   {"depth.png out.gif --parallax-width 20 --frames 2 --quiet", 0, ""},
                   {"depth.png out.webp --parallax-width 20 --frames 2 --quiet", kWebpCode,
                    kWebpCode == 0 ? "" : "out.webp"},
