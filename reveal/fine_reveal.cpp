@@ -76,15 +76,16 @@ std::vector<uint32_t> Median(const std::vector<uint32_t>& levels, int32_t width,
   return out;
 }
 
-// Per shift level, each pixel's prediction error summed over the row's five pixels
-// around it: kept for the three rows that use it, not found again for each.
-std::vector<uint32_t> RowCosts(const std::vector<int32_t>& row, const FineReading& how) {
+// Per shift level from `first`, `count` of them, each pixel's prediction error summed
+// over the row's five pixels around it.
+std::vector<uint32_t> RowCosts(const std::vector<int32_t>& row, const FineReading& how,
+                               uint32_t first, uint32_t count) {
   const auto width = static_cast<int32_t>(row.size() / 3);
-  std::vector<uint32_t> costs(static_cast<size_t>(how.max_shift + 1) * width);
+  std::vector<uint32_t> costs(static_cast<size_t>(count) * width);
   std::vector<uint32_t> error(static_cast<size_t>(width));
-  for (uint32_t shift = 0; shift <= how.max_shift; ++shift) {
-    PredictionErrors(row, how.oversample, how.period - shift, error);
-    uint32_t* cost = &costs[static_cast<size_t>(shift) * width];
+  for (uint32_t i = 0; i < count; ++i) {
+    PredictionErrors(row, how.oversample, how.period - (first + i), error);
+    uint32_t* cost = &costs[static_cast<size_t>(i) * width];
     // The window's sum, sliding along the row.
     uint32_t sum = 0;
     for (int32_t x = -kHalfWindow; x < width; ++x) {
@@ -96,24 +97,42 @@ std::vector<uint32_t> RowCosts(const std::vector<int32_t>& row, const FineReadin
   return costs;
 }
 
-// The best level of each pixel of a row from the costs of the rows around it (those
-// that are there), and how close its prediction came.
-void BestLevels(const std::array<const std::vector<uint32_t>*, 3>& rows, uint32_t max_shift,
+// Each pixel's best level so far, and how close its prediction came, against the levels
+// from `first` whose costs the rows around it (those that are there) hold.
+void BestLevels(const std::array<const std::vector<uint32_t>*, 3>& rows, uint32_t first,
                 std::vector<uint32_t>& level, std::vector<uint64_t>& best) {
   const size_t width = level.size();
-  std::fill(best.begin(), best.end(), std::numeric_limits<uint64_t>::max());
-  for (uint32_t shift = 0; shift <= max_shift; ++shift) {
+  const size_t count = rows[1]->size() / width;
+  for (size_t i = 0; i < count; ++i) {
     for (size_t x = 0; x < width; ++x) {
       uint64_t cost = 0;
       for (const std::vector<uint32_t>* row : rows) {
-        if (row != nullptr) cost += (*row)[shift * width + x];
+        if (row != nullptr) cost += (*row)[i * width + x];
       }
       if (cost < best[x]) {
         best[x] = cost;
-        level[x] = shift;
+        level[x] = first + static_cast<uint32_t>(i);
       }
     }
   }
+}
+
+// Costs kept at a time, of the three rows: a row's costs of every level are found once
+// and kept for the three rows that use them while they fit, and in bands of levels,
+// found again for each row, when the period of a wide picture makes them too many.
+constexpr size_t kKeptCosts = size_t{4} << 20;
+
+// The rows around row `r` (those that are there), their costs of the levels from
+// `first`, `count` of them, found anew.
+std::array<std::vector<uint32_t>, 3> BandCosts(const std::array<std::vector<int32_t>, 3>& rows,
+                                               int32_t r, int32_t height, const FineReading& how,
+                                               uint32_t first, uint32_t count) {
+  std::array<std::vector<uint32_t>, 3> costs;
+  for (int32_t i = 0; i < 3; ++i) {
+    const int32_t q = r - 1 + i;
+    if (q >= 0 && q < height) costs[i] = RowCosts(rows[q % 3], how, first, count);
+  }
+  return costs;
 }
 
 }  // namespace
@@ -124,12 +143,19 @@ double ReadFineLevels(const RgbView& stereogram, const FineReading& how,
   const int32_t height = stereogram.height;
   const auto first_period = static_cast<int32_t>(how.period / how.oversample);
   levels.assign(static_cast<size_t>(width) * height, 0);
-  std::array<std::vector<uint32_t>, 3> ring;
-  const auto at = [&](int32_t r) -> const std::vector<uint32_t>* {
-    return r < 0 || r >= height ? nullptr : &ring[r % 3];
+  const uint32_t all = how.max_shift + 1;
+  const auto band = static_cast<uint32_t>(
+      std::clamp<size_t>(kKeptCosts / 3 / static_cast<size_t>(width), 1, all));
+  std::array<std::vector<int32_t>, 3> rows;
+  std::array<std::vector<uint32_t>, 3> kept;  // every level's costs, when they fit
+  const auto load = [&](int32_t r) {
+    rows[r % 3] = Channels(stereogram, r);
+    if (band == all) kept[r % 3] = RowCosts(rows[r % 3], how, 0, all);
   };
-  for (int32_t r = 0; r < std::min(height, 2); ++r)
-    ring[r % 3] = RowCosts(Channels(stereogram, r), how);
+  const auto at = [&](int32_t r) -> const std::vector<uint32_t>* {
+    return r < 0 || r >= height ? nullptr : &kept[r % 3];
+  };
+  for (int32_t r = 0; r < std::min(height, 2); ++r) load(r);
   std::vector<uint32_t> row_levels(static_cast<size_t>(width));
   std::vector<uint64_t> best(static_cast<size_t>(width));
   uint64_t considered = 0;
@@ -137,8 +163,17 @@ double ReadFineLevels(const RgbView& stereogram, const FineReading& how,
   // The samples a window's cost sums, for the mean miss a channel.
   const uint64_t samples = 3 * (2 * kHalfWindow + 1) * 3 * uint64_t{how.oversample};
   for (int32_t r = 0; r < height; ++r) {
-    if (r + 1 < height) ring[(r + 1) % 3] = RowCosts(Channels(stereogram, r + 1), how);
-    BestLevels({at(r - 1), at(r), at(r + 1)}, how.max_shift, row_levels, best);
+    if (r + 1 < height) load(r + 1);
+    std::fill(best.begin(), best.end(), std::numeric_limits<uint64_t>::max());
+    if (band == all) {
+      BestLevels({at(r - 1), at(r), at(r + 1)}, 0, row_levels, best);
+    } else {
+      for (uint32_t first = 0; first < all; first += band) {
+        const auto costs = BandCosts(rows, r, height, how, first, std::min(band, all - first));
+        const auto part = [&](int i) { return costs[i].empty() ? nullptr : &costs[i]; };
+        BestLevels({part(0), part(1), part(2)}, first, row_levels, best);
+      }
+    }
     uint32_t right = kUnknown;
     for (int32_t x = width - 1; x >= 0; --x) {
       const bool fits = x >= first_period && best[x] <= kCloseError * samples;
