@@ -1,6 +1,7 @@
 #include "images/replace_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -41,6 +42,34 @@ void SyncFolderOf(const std::string& path) {
   }
 }
 
+// The temporary file being written, for a signal that ends the program to remove: a
+// long animation is often stopped with Ctrl+C. One at a time, as the program writes.
+char g_pending[4096];
+volatile sig_atomic_t g_armed = 0;
+
+void RemovePendingAndEnd(int signal_number) {
+  if (g_armed != 0) ::unlink(g_pending);
+  ::signal(signal_number, SIG_DFL);
+  ::raise(signal_number);
+}
+
+void Arm(const std::string& temp) {
+  g_armed = 0;
+  if (temp.size() >= sizeof g_pending) return;  // left behind, as before, if it must be
+  std::memcpy(g_pending, temp.c_str(), temp.size() + 1);
+  static const bool installed = [] {
+    struct sigaction action {};
+    action.sa_handler = RemovePendingAndEnd;
+    sigemptyset(&action.sa_mask);
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+      ::sigaction(signal_number, &action, nullptr);
+    }
+    return true;
+  }();
+  (void)installed;
+  g_armed = 1;
+}
+
 }  // namespace
 
 ReplacementFile::ReplacementFile(std::string path) : path_(std::move(path)) {}
@@ -49,6 +78,7 @@ ReplacementFile::~ReplacementFile() { Discard(); }
 
 void ReplacementFile::Discard() {
   if (handle_ < 0) return;
+  g_armed = 0;
   ::close(static_cast<int>(handle_));
   ::unlink(temp_.c_str());
   handle_ = -1;
@@ -71,6 +101,7 @@ bool ReplacementFile::Open(std::string* error) {
     return false;
   }
   handle_ = fd;
+  Arm(temp_);
   return true;
 }
 
@@ -101,6 +132,10 @@ bool ReplacementFile::WriteAt(uint64_t offset, const uint8_t* data, size_t size,
 }
 
 bool ReplacementFile::Commit(std::string* error) {
+  // Whatever the outcome, the temporary file is gone or renamed when this returns.
+  struct Disarm {
+    ~Disarm() { g_armed = 0; }
+  } disarm;
   const int fd = static_cast<int>(handle_);
   handle_ = -1;
   int code = 0;
