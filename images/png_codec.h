@@ -1,6 +1,7 @@
 // PNG reading behind one interface, with one implementation a build: libspng where
 // the build has it, stb_image where it does not (the Windows cross build). The writer,
-// EncodePng, is declared in image_file.h and defined beside these.
+// EncodePng, is declared in image_file.h and defined beside these: through zlib
+// natively (png_writer_zlib.cpp), through stb in the cross build.
 #pragma once
 
 #include <cstdint>

@@ -12,17 +12,6 @@ namespace {
 // Ancillary chunks are not used; a file may not make the reader hold more of them.
 constexpr size_t kChunkLimit = size_t{1} << 24;
 
-// Chosen by measure on stereograms of random dots (960 x 320 and 3840 x 2160, grey and
-// colour, over a smooth depth): their redundancy is a row repeating itself a period
-// along, which any filter hides (it mixes in the line above, whose dots are others).
-// Unfiltered, level 1 already finds those repeats: on a 4K stereogram of a 16-bit depth
-// map it writes grey dots in 31 ms (582 KB, against stb's 1.4 MB of RGB in about
-// 300 ms) and colour in 1.2 MB (stb's 1.5 MB). Level 4 makes files a third smaller but
-// takes twice as long, which a still that is read and written in a fraction of a second
-// feels; every level up to it stays below stb's sizes.
-constexpr int kCompressionLevel = 1;
-constexpr int kFilters = SPNG_FILTER_CHOICE_NONE;
-
 struct SpngFree {
   void operator()(spng_ctx* context) const { spng_ctx_free(context); }
 };
@@ -133,31 +122,4 @@ std::string DecodePng(std::FILE* file, RgbPicture* picture, bool* out_of_memory)
   }
   *out_of_memory = result == SPNG_EMEM;
   return result == 0 ? "" : spng_strerror(result);
-}
-
-PngBytes EncodePng(const RgbView& picture) {
-  // A grey stereogram as one channel: a third of the data to filter and compress.
-  std::vector<uint8_t> grey;
-  const bool is_grey = TakeGrey(picture, &grey);
-  const Spng context(spng_ctx_new(SPNG_CTX_ENCODER));
-  spng_ihdr header{};
-  header.width = static_cast<uint32_t>(picture.width);
-  header.height = static_cast<uint32_t>(picture.height);
-  header.bit_depth = 8;
-  header.color_type = is_grey ? SPNG_COLOR_TYPE_GRAYSCALE : SPNG_COLOR_TYPE_TRUECOLOR;
-  const uint8_t* pixels = is_grey ? grey.data() : picture.pixels;
-  const size_t bytes = size_t{header.width} * header.height * (is_grey ? 1 : 3);
-  PngBytes png;
-  if (!context || spng_set_option(context.get(), SPNG_ENCODE_TO_BUFFER, 1) != 0 ||
-      spng_set_option(context.get(), SPNG_IMG_COMPRESSION_LEVEL, kCompressionLevel) != 0 ||
-      spng_set_option(context.get(), SPNG_FILTER_CHOICE, kFilters) != 0 ||
-      spng_set_ihdr(context.get(), &header) != 0 ||
-      spng_encode_image(context.get(), pixels, bytes, SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) != 0) {
-    return png;
-  }
-  int result = 0;
-  // The buffer is the caller's now, from malloc (spng's default allocator).
-  png.data.reset(static_cast<uint8_t*>(spng_get_png_buffer(context.get(), &png.size, &result)));
-  if (!png.data) png.size = 0;
-  return png;
 }
