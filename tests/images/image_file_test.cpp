@@ -164,10 +164,15 @@ TEST(ImageFileTest, ReadsWholeFilesOfEveryKindAndRefusesThemOneByteShort) {
 }
 
 // A colour picture stays RGB, exactly.
+// Tall enough to be compressed in two halves; rows repeat in tens, so the second half's
+// first row is found in the first half's last.
 TEST(ImageFileTest, WritesAColourPictureAsRgb) {
-  std::vector<uint8_t> colour(kWidth * kHeight * 3);
-  for (size_t i = 0; i < colour.size(); ++i) colour[i] = static_cast<uint8_t>(i * 37);
-  const PngBytes png = EncodePng({kWidth, kHeight, colour.data()});
+  constexpr size_t kTall = 150, kRow = kWidth * 3;
+  std::vector<uint8_t> colour(kRow * kTall);
+  for (size_t i = 0; i < colour.size(); ++i) {
+    colour[i] = static_cast<uint8_t>(i % kRow * 37 + i / kRow / 10 * 11);
+  }
+  const PngBytes png = EncodePng({kWidth, static_cast<int32_t>(kTall), colour.data()});
   ASSERT_TRUE(png.data);
   EXPECT_EQ(2, png.data.get()[25]) << "colour type";
   std::ofstream("image_file_test.png", std::ios::binary)
