@@ -58,9 +58,11 @@ std::string PngChunk(const std::string& type, const std::string& data) {
 }
 
 // stb writes no 16-bit PNG: rows of `channels` 16-bit samples, unfiltered, built here.
-std::string Png16(const std::vector<uint16_t>& depth, int channels) {
+// `height` lines are declared and only the first `kept` of them stored.
+std::string Png16(const std::vector<uint16_t>& depth, int channels, int height = kHeight,
+                  int kept = kHeight) {
   std::string rows;
-  for (int y = 0; y < kHeight; ++y) {
+  for (int y = 0; y < kept; ++y) {
     rows += '\0';
     for (int x = 0; x < kWidth; ++x) {
       const uint16_t value = depth[y * kWidth + x];
@@ -79,7 +81,7 @@ std::string Png16(const std::vector<uint16_t>& depth, int channels) {
   const std::string idat = std::string("\x78\x01\x01", 3) + static_cast<char>(size) +
                            static_cast<char>(size >> 8) + static_cast<char>(~size) +
                            static_cast<char>(~size >> 8) + rows + BigEndian(b << 16 | a, 4);
-  const std::string ihdr = BigEndian(kWidth, 4) + BigEndian(kHeight, 4) + '\x10' +
+  const std::string ihdr = BigEndian(kWidth, 4) + BigEndian(height, 4) + '\x10' +
                            static_cast<char>(channels == 1 ? 0 : 2) + std::string(3, '\0');
   return "\x89PNG\r\n\x1A\n" + PngChunk("IHDR", ihdr) + PngChunk("IDAT", idat) +
          PngChunk("IEND", "");
@@ -183,6 +185,28 @@ TEST(ImageFileTest, WritesAColourPictureAsRgb) {
   ASSERT_TRUE(file.Open("image_file_test.png", &error) && file.Decode(&picture, &error))
       << error.message;
   EXPECT_EQ(0, std::memcmp(colour.data(), picture.pixels.get(), colour.size()));
+}
+
+// Tall enough for the lines to pass from the decoder to a second thread, and around its
+// ring more than once; a file whose image data stops partway fails there, and cleanly.
+TEST(ImageFileTest, ReadsATall16BitFileWholeAndFailsOneThatStopsPartway) {
+  constexpr int kTall = 150;
+  std::vector<uint16_t> depth(kWidth * kTall);
+  for (size_t i = 0; i < depth.size(); ++i) depth[i] = static_cast<uint16_t>(i * 2741);
+  for (const int kept : {kTall, 100}) {
+    std::ofstream("image_file_test_tall.png", std::ios::binary) << Png16(depth, 3, kTall, kept);
+    ImageFile file;
+    ImageError error;
+    RgbPicture picture;
+    ASSERT_TRUE(file.Open("image_file_test_tall.png", &error)) << error.message;
+    const bool read = file.Decode(&picture, &error);
+    EXPECT_EQ(kept == kTall, read) << kept << " lines: " << error.message;
+    if (read) {
+      EXPECT_EQ(depth, picture.depth16);
+      for (size_t i = 0; i < depth.size(); ++i)
+        ASSERT_EQ(depth[i] >> 8, picture.pixels.get()[i * 3 + 2]) << "blue at " << i;
+    }
+  }
 }
 
 }  // namespace
