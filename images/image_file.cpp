@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
+#include "images/gif_frames.h"
 #include "images/image_integrity.h"
 #include "images/png_codec.h"
 #include "images/pnm_reader.h"
@@ -11,6 +13,21 @@
 namespace {
 
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+// The still picture format a file's first bytes name, decided strictly: stb's own
+// tests of a format are looser (a JPEG may start with fill bytes), and a file they took
+// would reach its decoder unchecked.
+std::optional<ImageFile::Format> FormatOf(std::FILE* file) {
+  uint8_t magic[8] = {};
+  const size_t got = std::fread(magic, 1, sizeof magic, file);
+  std::fseek(file, 0, SEEK_SET);
+  if (got >= 4 && std::memcmp(magic, "\x89PNG", 4) == 0) return ImageFile::Format::kPng;
+  if (got < 2) return std::nullopt;
+  if (magic[0] == 0xFF && magic[1] == 0xD8) return ImageFile::Format::kJpeg;
+  if (magic[0] == 'P' && magic[1] == '5') return ImageFile::Format::kPgm;
+  if (magic[0] == 'B' && magic[1] == 'M') return ImageFile::Format::kBmp;
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -25,20 +42,12 @@ bool ImageFile::Open(const std::string& path, ImageError* error) {
     error->message = "cannot open " + Quoted(path) + ": " + std::strerror(errno);
     return false;
   }
-  uint8_t magic[8] = {};
-  const size_t got = std::fread(magic, 1, sizeof magic, file_);
-  std::fseek(file_, 0, SEEK_SET);
-  // Decided here, strictly, and stb is given only what it is named for: its own tests
-  // of a format are looser (a JPEG may start with fill bytes), and a file they took
-  // would reach its decoder unchecked.
-  const bool png = got >= 4 && std::memcmp(magic, "\x89PNG", 4) == 0;
-  const bool jpeg = got >= 2 && magic[0] == 0xFF && magic[1] == 0xD8;
-  const bool pgm = got >= 2 && magic[0] == 'P' && magic[1] == '5';
-  if (!png && !jpeg && !pgm && (got < 2 || magic[0] != 'B' || magic[1] != 'M')) {
+  const std::optional<Format> format = FormatOf(file_);
+  if (!format.has_value()) {
     error->message = Quoted(path) + " is not a PNG, BMP, JPEG or PGM image";
     return false;
   }
-  format_ = png ? Format::kPng : jpeg ? Format::kJpeg : pgm ? Format::kPgm : Format::kBmp;
+  format_ = *format;
   // Before any decoder reads a header: stb builds a JPEG's Huffman tables while it
   // looks for the size, and some tables would write past its arrays.
   const std::string damage = FindImageDamage(file_);
@@ -66,6 +75,14 @@ bool ImageFile::Open(const std::string& path, ImageError* error) {
   width_ = w;
   height_ = h;
   return true;
+}
+
+bool HoldsDepthPicture(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  const bool picture = FormatOf(file).has_value() || IsGif(file);
+  std::fclose(file);
+  return picture;
 }
 
 bool ImageFile::Decode(RgbPicture* picture, ImageError* error) {

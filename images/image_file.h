@@ -41,6 +41,8 @@ struct RgbPicture {
 // picture too large, or too narrow for the settings, costs nothing to refuse.
 class ImageFile {
  public:
+  enum class Format { kPng, kBmp, kJpeg, kPgm };
+
   ImageFile() = default;
   ImageFile(const ImageFile&) = delete;
   ImageFile& operator=(const ImageFile&) = delete;
@@ -57,14 +59,16 @@ class ImageFile {
   bool Decode(RgbPicture* picture, ImageError* error);
 
  private:
-  enum class Format { kPng, kBmp, kJpeg, kPgm };
-
   std::string path_;
   std::FILE* file_ = nullptr;
   Format format_ = Format::kPng;
   int32_t width_ = 0;
   int32_t height_ = 0;
 };
+
+// Whether the file at `path` begins as a picture a depth can be read from (PNG, BMP,
+// JPEG, PGM or GIF), whole or not; false when there is no such file.
+bool HoldsDepthPicture(const std::string& path);
 
 // The picture as the bytes of an 8-bit PNG file, grey when every pixel is grey and RGB
 // otherwise; empty (null) when the encoder cannot get the memory.

@@ -59,6 +59,15 @@ bool FrameRun::OpenText(const StillOptions& options, CommandEnd* end) {
 bool FrameRun::OpenDepth(const StillOptions& options, CommandEnd* end) {
   const int32_t needed = frame_.params.parallax_width;
   if (options.depth_path.empty()) {
+    // One file named with --text is the output; one that holds a picture was more
+    // likely meant as the depth, and would be lost.
+    if (HoldsDepthPicture(options.out_path)) {
+      *end = {kBadInput, "'" + options.out_path +
+                             "' is a picture already, and as the only file named it would be "
+                             "replaced; name the depth picture and then the output, or remove "
+                             "it first to write the text over black"};
+      return false;
+    }
     // The board's own picture: 960 x 320, black without a background.
     width_ = 960;
     height_ = 320;

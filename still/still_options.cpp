@@ -88,7 +88,8 @@ constexpr OptionRow kOptions[] = {
      nullptr, [](StillOptions& o, const std::string& path) { o.pattern_path = path; }},
     {"--text", "TEXT", 0, 0, nullptr, nullptr, kRendering,
      "hide a line of text at --text-depth, scrolling right to left at 100 pixels a second as "
-     "on the board; DEPTH_IMAGE may then be left out for the board's black 960 x 320",
+     "on the board; DEPTH_IMAGE may then be left out for the board's black 960 x 320 (the "
+     "one file named, the output, may not be a picture already)",
      "UTF-8 (the ANSI code page on Windows), at most 256 bytes, drawn in the board's bold "
      "Japanese Gothic face; frame K shows it as the board's K-th frame at --fps does",
      nullptr, [](StillOptions& o, const std::string& text) { o.text = text; }},

@@ -114,6 +114,9 @@ TEST(StillProgramTest, BadInputEndsWithCode2AFailedWriteWith1AndOnlySuccessLeave
   runs.insert(runs.end(),
               {
                   {"depth.png out.png --bogus", 2, "--bogus"},
+                  // The one file named is the output, and a depth picture is not replaced:
+                  // the runs after this one read it still 60 pixels wide.
+                  {"depth.png --text A", 2, "depth.png"},
                   {"missing.png out.png", 2, "missing.png"},
                   {"tall.png out.png", 2, "16385"},
                   // Known only from the image's header, the board's default width 100 too.
