@@ -1,15 +1,14 @@
 #include <spng.h>
 
-#include <condition_variable>
 #include <cstdlib>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "images/png_codec.h"
+#include "images/png_image_data.h"
 
 namespace {
 
@@ -66,7 +65,7 @@ void Spread16(const uint8_t* samples, size_t per_pixel, uint32_t line, RgbPictur
 // Line by line, in the file's own samples (a grey file is a quarter of RGBA's bytes),
 // so that a large 16-bit file is never held whole; an interlaced one fills its lines
 // pass by pass, so it is.
-int Decode16Here(spng_ctx* context, const spng_ihdr& header, RgbPicture* picture) {
+int Decode16(spng_ctx* context, const spng_ihdr& header, RgbPicture* picture) {
   const size_t width = static_cast<size_t>(picture->width);
   const size_t height = static_cast<size_t>(picture->height);
   const bool interlaced = header.interlace_method != 0;
@@ -89,112 +88,21 @@ int Decode16Here(spng_ctx* context, const spng_ihdr& header, RgbPicture* picture
   return 0;
 }
 
-// The lines libspng has decoded, on their way to the thread that spreads them: a ring
-// of batches, so that neither side waits on the other for each line.
-class LineRing {
- public:
-  static constexpr size_t kBatch = 16;
-  static constexpr size_t kLines = kBatch * 4;
-
-  explicit LineRing(size_t line_bytes) : line_bytes_(line_bytes), lines_(line_bytes * kLines) {}
-
-  uint8_t* Line(size_t y) { return &lines_[(y % kLines) * line_bytes_]; }
-
-  // The decoder's side. Until the lines up to `last` have room; false once the other
-  // side has given up.
-  bool WaitForRoom(size_t last) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return stopped_ || last < spread_ + kLines; });
-    return !stopped_;
-  }
-  void Decoded(size_t lines) { Publish(&decoded_, lines); }
-
-  // The spreader's side. Until more than `from` lines are decoded; the count decoded,
-  // or `from` once the other side has given up.
-  size_t WaitForLines(size_t from) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return stopped_ || decoded_ > from; });
-    return stopped_ ? from : decoded_;
-  }
-  void Spread(size_t lines) { Publish(&spread_, lines); }
-
-  void Stop() {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    stopped_ = true;
-    changed_.notify_all();
-  }
-
- private:
-  void Publish(size_t* count, size_t lines) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    *count = lines;
-    changed_.notify_all();
-  }
-
-  size_t line_bytes_;
-  std::vector<uint8_t> lines_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  size_t decoded_ = 0;
-  size_t spread_ = 0;
-  bool stopped_ = false;
-};
-
-// Inflating and unfiltering take most of a large file's time and must run in order;
-// spreading its lines into the picture (and touching the picture's fresh pages) runs
-// beside them on a second core.
-int Decode16Beside(spng_ctx* context, const spng_ihdr& header, RgbPicture* picture,
-                   LineRing* ring) {
-  const size_t height = static_cast<size_t>(picture->height);
+// A large 16-bit file, the usual form of a depth map from a renderer or a depth tool,
+// read on two cores (a small one is not worth the thread).
+std::string Read16OnTwoCores(std::FILE* file, const spng_ihdr& header, RgbPicture* picture,
+                             bool* out_of_memory) {
   const size_t per_pixel = SamplesOf(header.color_type);
-  const size_t line_bytes = static_cast<size_t>(picture->width) * per_pixel * 2;
-  bool out_of_memory = false;
-  std::thread spreader([&] {
-    try {
-      picture->depth16.resize(static_cast<size_t>(picture->width) * height);
-    } catch (const std::bad_alloc&) {
-      out_of_memory = true;
-      ring->Stop();
-      return;
-    }
-    for (size_t done = 0; done < height;) {
-      const size_t ready = ring->WaitForLines(done);
-      if (ready == done) return;
-      for (; done < ready; ++done)
-        Spread16(ring->Line(done), per_pixel, static_cast<uint32_t>(done), picture);
-      ring->Spread(done);
-    }
-  });
-  int result = spng_decode_image(context, nullptr, 0, SPNG_FMT_RAW, SPNG_DECODE_PROGRESSIVE);
-  spng_row_info row{};
-  while (result == 0 && (result = spng_get_row_info(context, &row)) == 0) {
-    const size_t y = row.row_num;
-    if (y % LineRing::kBatch == 0 && !ring->WaitForRoom(y + LineRing::kBatch - 1)) break;
-    result = spng_decode_row(context, ring->Line(y), line_bytes);
-    if ((result == 0 || result == SPNG_EOI) && ((y + 1) % LineRing::kBatch == 0 || y + 1 == height))
-      ring->Decoded(y + 1);
-  }
-  if (result != SPNG_EOI) ring->Stop();
-  spreader.join();
-  // The decoder leaves the loop early without a failure of its own only when the
-  // spreader found no memory.
-  if (out_of_memory) return SPNG_EMEM;
-  return result == SPNG_EOI ? 0 : result;
-}
-
-int Decode16(spng_ctx* context, const spng_ihdr& header, RgbPicture* picture) {
-  // A small picture is not worth a thread.
-  if (header.interlace_method != 0 || picture->height < 64 ||
-      std::thread::hardware_concurrency() < 2) {
-    return Decode16Here(context, header, picture);
-  }
-  LineRing ring(static_cast<size_t>(picture->width) * SamplesOf(header.color_type) * 2);
-  try {
-    return Decode16Beside(context, header, picture, &ring);
-  } catch (const std::system_error&) {
-    // No thread to be had: the same work, in this one.
-    return Decode16Here(context, header, picture);
-  }
+  const PngLineSink sink{
+      [picture] {
+        picture->depth16.resize(static_cast<size_t>(picture->width) * picture->height);
+        return true;
+      },
+      [picture, per_pixel](const uint8_t* samples, uint32_t line) {
+        Spread16(samples, per_pixel, line, picture);
+      }};
+  return ReadPngLines(file, header.height, size_t{header.width} * per_pixel * 2, per_pixel * 2,
+                      sink, out_of_memory);
 }
 
 }  // namespace
@@ -224,12 +132,21 @@ std::string DecodePng(std::FILE* file, RgbPicture* picture, bool* out_of_memory)
     picture->pixels.reset(static_cast<uint8_t*>(std::malloc(bytes)));
     picture->depth16.clear();
     try {
-      result = !picture->pixels         ? SPNG_EMEM
-               : header.bit_depth == 16 ? Decode16(context.get(), header, picture)
+      if (!picture->pixels) {
+        result = SPNG_EMEM;
+      } else if (header.bit_depth == 16 && header.interlace_method == 0 && header.height >= 64 &&
+                 std::thread::hardware_concurrency() > 1) {
+        return Read16OnTwoCores(file, header, picture, out_of_memory);
+      } else {
+        result = header.bit_depth == 16 ? Decode16(context.get(), header, picture)
                                         : spng_decode_image(context.get(), picture->pixels.get(),
                                                             bytes, SPNG_FMT_RGB8, 0);
+      }
     } catch (const std::bad_alloc&) {
       result = SPNG_EMEM;
+    } catch (const std::system_error&) {
+      // No second thread to be had; nothing was read past the header.
+      result = Decode16(context.get(), header, picture);
     }
   }
   *out_of_memory = result == SPNG_EMEM;

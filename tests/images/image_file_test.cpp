@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -57,19 +59,58 @@ std::string PngChunk(const std::string& type, const std::string& data) {
          BigEndian(PngCrc(reinterpret_cast<const uint8_t*>(body.data()), body.size()), 4);
 }
 
-// stb writes no 16-bit PNG: rows of `channels` 16-bit samples, unfiltered, built here.
-// `height` lines are declared and only the first `kept` of them stored.
-std::string Png16(const std::vector<uint16_t>& depth, int channels, int height = kHeight,
-                  int kept = kHeight) {
-  std::string rows;
-  for (int y = 0; y < kept; ++y) {
-    rows += '\0';
+// What the format predicts a byte from: the bytes to its left (a), above (b) and above
+// to the left (c), written as the format gives it, to filter lines the way encoders do.
+int Predicted(int filter, int a, int b, int c) {
+  const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+  switch (filter) {
+    case 1:
+      return a;
+    case 2:
+      return b;
+    case 3:
+      return (a + b) / 2;
+    case 4:
+      return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+    default:
+      return 0;
+  }
+}
+
+struct Png16Layout {
+  int channels = 1;  // grey, grey and alpha, RGB or RGBA
+  int height = kHeight;
+  int kept = kHeight;  // lines stored; the rest are missing
+  int (*filter)(int line) = [](int) { return 0; };
+  size_t idat_bytes = 0xFFFF;  // the image data is split into chunks of this many bytes
+  bool bad_zlib_check = false;
+};
+
+// stb writes no 16-bit PNG: lines of 16-bit samples, built here.
+std::string Png16(const std::vector<uint16_t>& depth, const Png16Layout& layout = {}) {
+  const int channels = layout.channels;
+  const int pixel_bytes = 2 * channels;
+  const int depth_channel = channels >= 3 ? 2 : 0;
+  std::string rows, up(static_cast<size_t>(kWidth * pixel_bytes), '\0');
+  for (int y = 0; y < layout.kept; ++y) {
+    std::string line;
     for (int x = 0; x < kWidth; ++x) {
       const uint16_t value = depth[y * kWidth + x];
-      // Red and green share the blue's high byte only: depth must come from the blue.
-      for (int c = 1; c < channels; ++c) rows += BigEndian((value & 0xFF00) | 0x55, 2);
-      rows += BigEndian(value, 2);
+      // The other channels share the depth's high byte only: it must come from the blue
+      // (or grey).
+      for (int c = 0; c < channels; ++c)
+        line += BigEndian(c == depth_channel ? value : (value & 0xFF00) | 0x55, 2);
     }
+    const int filter = layout.filter(y);
+    rows += static_cast<char>(filter);
+    for (size_t i = 0; i < line.size(); ++i) {
+      auto at = [](const std::string& bytes, size_t i) { return static_cast<uint8_t>(bytes[i]); };
+      const bool left = i >= static_cast<size_t>(pixel_bytes);
+      rows +=
+          static_cast<char>(at(line, i) - Predicted(filter, left ? at(line, i - pixel_bytes) : 0,
+                                                    at(up, i), left ? at(up, i - pixel_bytes) : 0));
+    }
+    up = line;
   }
   // One stored (uncompressed) deflate block, then the Adler-32 of the rows.
   uint32_t a = 1, b = 0;
@@ -78,13 +119,17 @@ std::string Png16(const std::vector<uint16_t>& depth, int channels, int height =
     b = (b + a) % 65521;
   }
   const auto size = static_cast<uint16_t>(rows.size());
-  const std::string idat = std::string("\x78\x01\x01", 3) + static_cast<char>(size) +
+  const std::string data = std::string("\x78\x01\x01", 3) + static_cast<char>(size) +
                            static_cast<char>(size >> 8) + static_cast<char>(~size) +
-                           static_cast<char>(~size >> 8) + rows + BigEndian(b << 16 | a, 4);
-  const std::string ihdr = BigEndian(kWidth, 4) + BigEndian(height, 4) + '\x10' +
-                           static_cast<char>(channels == 1 ? 0 : 2) + std::string(3, '\0');
-  return "\x89PNG\r\n\x1A\n" + PngChunk("IHDR", ihdr) + PngChunk("IDAT", idat) +
-         PngChunk("IEND", "");
+                           static_cast<char>(~size >> 8) + rows +
+                           BigEndian((b << 16 | a) ^ (layout.bad_zlib_check ? 1 : 0), 4);
+  const char colour_types[] = {0, 4, 2, 6};
+  const std::string ihdr = BigEndian(kWidth, 4) + BigEndian(layout.height, 4) + '\x10' +
+                           colour_types[channels - 1] + std::string(3, '\0');
+  std::string file = "\x89PNG\r\n\x1A\n" + PngChunk("IHDR", ihdr);
+  for (size_t at = 0; at < data.size(); at += layout.idat_bytes)
+    file += PngChunk("IDAT", data.substr(at, layout.idat_bytes));
+  return file + PngChunk("IEND", "");
 }
 
 std::string Pgm(const std::vector<uint16_t>& samples, uint32_t maxval) {
@@ -126,8 +171,8 @@ TEST(ImageFileTest, ReadsWholeFilesOfEveryKindAndRefusesThemOneByteShort) {
   EXPECT_EQ(0, png.data.get()[25]) << "a grey picture is written as a grey PNG";
   std::vector<Sample> files = {
       {"grey png", std::string(reinterpret_cast<const char*>(png.data.get()), png.size), 0, {}},
-      {"16-bit grey png", Png16(wide, 1), 0, wide},
-      {"16-bit rgb png", Png16(wide, 3), 0, wide},
+      {"16-bit grey png", Png16(wide), 0, wide},
+      {"16-bit rgb png", Png16(wide, {.channels = 3}), 0, wide},
       {"pgm of maxval 1", Pgm(ones, 1), 0, {}},
       {"pgm of maxval 65535", Pgm(wide, 65535), 0, wide},
       {"jpeg", Jpeg(diagonal), 8, {}}};
@@ -187,24 +232,48 @@ TEST(ImageFileTest, WritesAColourPictureAsRgb) {
   EXPECT_EQ(0, std::memcmp(colour.data(), picture.pixels.get(), colour.size()));
 }
 
-// Tall enough for the lines to pass from the decoder to a second thread, and around its
-// ring more than once; a file whose image data stops partway fails there, and cleanly.
-TEST(ImageFileTest, ReadsATall16BitFileWholeAndFailsOneThatStopsPartway) {
+#ifdef _WIN32
+constexpr bool kChecksZlibStream = false;  // stb_image does not
+#else
+constexpr bool kChecksZlibStream = true;
+#endif
+
+// Tall enough for the lines to be inflated and unfiltered on two threads, and to pass
+// around the ring between them more than once: every colour type, every filter, the
+// image data split across chunks. A file whose data stops partway, or that names an
+// unknown filter, fails there, and cleanly; so does one whose zlib stream ends in the
+// wrong checksum.
+TEST(ImageFileTest, ReadsTall16BitFilesOfEveryLayoutAndFailsOnesThatGoWrongPartway) {
   constexpr int kTall = 150;
   std::vector<uint16_t> depth(kWidth * kTall);
-  for (size_t i = 0; i < depth.size(); ++i) depth[i] = static_cast<uint16_t>(i * 2741);
-  for (const int kept : {kTall, 100}) {
-    std::ofstream("image_file_test_tall.png", std::ios::binary) << Png16(depth, 3, kTall, kept);
-    ImageFile file;
-    ImageError error;
-    RgbPicture picture;
-    ASSERT_TRUE(file.Open("image_file_test_tall.png", &error)) << error.message;
-    const bool read = file.Decode(&picture, &error);
-    EXPECT_EQ(kept == kTall, read) << kept << " lines: " << error.message;
-    if (read) {
-      EXPECT_EQ(depth, picture.depth16);
-      for (size_t i = 0; i < depth.size(); ++i)
-        ASSERT_EQ(depth[i] >> 8, picture.pixels.get()[i * 3 + 2]) << "blue at " << i;
+  // High bytes of a few evenly spaced values, where the predictor's ties (which the
+  // format settles in a set order) are common; low bytes of any value.
+  std::mt19937 random(7);
+  for (uint16_t& value : depth)
+    value = static_cast<uint16_t>(random() % 8 * 0x1000 + random() % 256);
+  const auto every_filter = [](int line) { return line % 5; };
+  const auto unknown_at_100 = [](int line) { return line == 100 ? 5 : line % 5; };
+  for (const int channels : {1, 2, 3, 4}) {
+    for (const Png16Layout& layout : {Png16Layout{channels, kTall, kTall, every_filter, 7},
+                                      Png16Layout{channels, kTall, 100, every_filter},
+                                      Png16Layout{channels, kTall, kTall, unknown_at_100},
+                                      Png16Layout{channels, kTall, kTall, every_filter, 7, true}}) {
+      const bool whole = layout.kept == kTall && layout.filter == every_filter &&
+                         !(layout.bad_zlib_check && kChecksZlibStream);
+      const std::string name = std::to_string(channels) + " channels, " +
+                               std::to_string(layout.kept) + " lines" +
+                               (layout.filter == unknown_at_100 ? ", an unknown filter" : "") +
+                               (layout.bad_zlib_check ? ", a wrong zlib checksum" : "");
+      std::ofstream("image_file_test_tall.png", std::ios::binary) << Png16(depth, layout);
+      ImageFile file;
+      ImageError error;
+      RgbPicture picture;
+      ASSERT_TRUE(file.Open("image_file_test_tall.png", &error)) << name << ": " << error.message;
+      EXPECT_EQ(whole, file.Decode(&picture, &error)) << name << ": " << error.message;
+      if (!whole) continue;
+      EXPECT_EQ(depth, picture.depth16) << name;
+      for (size_t i = 0; i < depth.size() * 3; ++i)
+        ASSERT_EQ(depth[i / 3] >> 8, picture.pixels.get()[i]) << name << " at " << i;
     }
   }
 }
