@@ -32,7 +32,7 @@ Spng Reader(std::FILE* file) {
   return context;
 }
 
-// The 16-bit samples of each colour type: grey, -, RGB, -, grey and alpha, -, RGBA.
+// The samples of each colour type: grey, -, RGB, -, grey and alpha, -, RGBA.
 size_t SamplesOf(uint8_t colour_type) {
   switch (colour_type) {
     case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA:
@@ -62,6 +62,19 @@ void Spread16(const uint8_t* samples, size_t per_pixel, uint32_t line, RgbPictur
   }
 }
 
+// The same for a file of 8-bit samples, which has no more depth to keep.
+void Spread8(const uint8_t* samples, size_t per_pixel, uint32_t line, RgbPicture* picture) {
+  const size_t width = static_cast<size_t>(picture->width);
+  uint8_t* rgb = picture->pixels.get() + line * width * 3;
+  const size_t green = per_pixel >= 3 ? 1 : 0;
+  const size_t blue = per_pixel >= 3 ? 2 : 0;
+  for (size_t x = 0; x < width; ++x, samples += per_pixel, rgb += 3) {
+    rgb[0] = samples[0];
+    rgb[1] = samples[green];
+    rgb[2] = samples[blue];
+  }
+}
+
 // Line by line, in the file's own samples (a grey file is a quarter of RGBA's bytes),
 // so that a large 16-bit file is never held whole; an interlaced one fills its lines
 // pass by pass, so it is.
@@ -88,21 +101,35 @@ int Decode16(spng_ctx* context, const spng_ihdr& header, RgbPicture* picture) {
   return 0;
 }
 
-// A large 16-bit file, the usual form of a depth map from a renderer or a depth tool,
-// read on two cores (a small one is not worth the thread).
-std::string Read16OnTwoCores(std::FILE* file, const spng_ihdr& header, RgbPicture* picture,
-                             bool* out_of_memory) {
+// A large file of 8 or 16 bits a sample and no palette, the form of depth maps from
+// renderers and depth tools, read on two cores (a small one is not worth the thread).
+bool ReadsOnTwoCores(const spng_ihdr& header) {
+  return header.interlace_method == 0 && header.height >= 64 &&
+         (header.bit_depth == 16 ||
+          (header.bit_depth == 8 && header.color_type != SPNG_COLOR_TYPE_INDEXED)) &&
+         std::thread::hardware_concurrency() > 1;
+}
+
+std::string ReadOnTwoCores(std::FILE* file, const spng_ihdr& header, RgbPicture* picture,
+                           bool* out_of_memory) {
   const size_t per_pixel = SamplesOf(header.color_type);
+  const size_t sample_bytes = header.bit_depth / 8;
   const PngLineSink sink{
-      [picture] {
-        picture->depth16.resize(static_cast<size_t>(picture->width) * picture->height);
+      [picture, sample_bytes] {
+        if (sample_bytes == 2)
+          picture->depth16.resize(static_cast<size_t>(picture->width) * picture->height);
         return true;
       },
-      [picture, per_pixel](const uint8_t* samples, uint32_t line) {
-        Spread16(samples, per_pixel, line, picture);
+      [picture, per_pixel, sample_bytes](const uint8_t* samples, uint32_t line) {
+        if (sample_bytes == 2) {
+          Spread16(samples, per_pixel, line, picture);
+        } else {
+          Spread8(samples, per_pixel, line, picture);
+        }
       }};
-  return ReadPngLines(file, header.height, size_t{header.width} * per_pixel * 2, per_pixel * 2,
-                      sink, out_of_memory);
+  const size_t pixel_bytes = per_pixel * sample_bytes;
+  return ReadPngLines(file, header.height, size_t{header.width} * pixel_bytes, pixel_bytes, sink,
+                      out_of_memory);
 }
 
 }  // namespace
@@ -131,22 +158,24 @@ std::string DecodePng(std::FILE* file, RgbPicture* picture, bool* out_of_memory)
     const size_t bytes = size_t{header.width} * header.height * 3;
     picture->pixels.reset(static_cast<uint8_t*>(std::malloc(bytes)));
     picture->depth16.clear();
+    const auto on_one_core = [&] {
+      return header.bit_depth == 16
+                 ? Decode16(context.get(), header, picture)
+                 : spng_decode_image(context.get(), picture->pixels.get(), bytes, SPNG_FMT_RGB8, 0);
+    };
     try {
       if (!picture->pixels) {
         result = SPNG_EMEM;
-      } else if (header.bit_depth == 16 && header.interlace_method == 0 && header.height >= 64 &&
-                 std::thread::hardware_concurrency() > 1) {
-        return Read16OnTwoCores(file, header, picture, out_of_memory);
+      } else if (ReadsOnTwoCores(header)) {
+        return ReadOnTwoCores(file, header, picture, out_of_memory);
       } else {
-        result = header.bit_depth == 16 ? Decode16(context.get(), header, picture)
-                                        : spng_decode_image(context.get(), picture->pixels.get(),
-                                                            bytes, SPNG_FMT_RGB8, 0);
+        result = on_one_core();
       }
     } catch (const std::bad_alloc&) {
       result = SPNG_EMEM;
     } catch (const std::system_error&) {
       // No second thread to be had; nothing was read past the header.
-      result = Decode16(context.get(), header, picture);
+      result = on_one_core();
     }
   }
   *out_of_memory = result == SPNG_EMEM;

@@ -77,8 +77,9 @@ int Predicted(int filter, int a, int b, int c) {
   }
 }
 
-struct Png16Layout {
+struct PngLayout {
   int channels = 1;  // grey, grey and alpha, RGB or RGBA
+  int bits = 16;     // a sample
   int height = kHeight;
   int kept = kHeight;  // lines stored; the rest are missing
   int (*filter)(int line) = [](int) { return 0; };
@@ -86,20 +87,26 @@ struct Png16Layout {
   bool bad_zlib_check = false;
 };
 
-// stb writes no 16-bit PNG: lines of 16-bit samples, built here.
-std::string Png16(const std::vector<uint16_t>& depth, const Png16Layout& layout = {}) {
+// stb writes no 16-bit PNG, nor filters as asked: the file built here, from the depth's
+// high byte in an 8-bit one.
+std::string BuiltPng(const std::vector<uint16_t>& depth, const PngLayout& layout = {}) {
   const int channels = layout.channels;
-  const int pixel_bytes = 2 * channels;
+  const int sample_bytes = layout.bits / 8;
+  const int pixel_bytes = sample_bytes * channels;
   const int depth_channel = channels >= 3 ? 2 : 0;
+  const int alpha_channel = channels % 2 == 0 ? channels - 1 : -1;
   std::string rows, up(static_cast<size_t>(kWidth * pixel_bytes), '\0');
   for (int y = 0; y < layout.kept; ++y) {
     std::string line;
     for (int x = 0; x < kWidth; ++x) {
       const uint16_t value = depth[y * kWidth + x];
-      // The other channels share the depth's high byte only: it must come from the blue
-      // (or grey).
-      for (int c = 0; c < channels; ++c)
-        line += BigEndian(c == depth_channel ? value : (value & 0xFF00) | 0x55, 2);
+      // Red and green share the depth's high byte only, and alpha not even that: the
+      // depth must come from the blue (or grey).
+      for (int c = 0; c < channels; ++c) {
+        const uint32_t high = c == alpha_channel ? ~value >> 8 & 0xFF : value >> 8;
+        const uint32_t other = sample_bytes == 2 ? high << 8 | 0x55 : high;
+        line += BigEndian(c == depth_channel ? value >> (16 - layout.bits) : other, sample_bytes);
+      }
     }
     const int filter = layout.filter(y);
     rows += static_cast<char>(filter);
@@ -124,8 +131,9 @@ std::string Png16(const std::vector<uint16_t>& depth, const Png16Layout& layout 
                            static_cast<char>(~size >> 8) + rows +
                            BigEndian((b << 16 | a) ^ (layout.bad_zlib_check ? 1 : 0), 4);
   const char colour_types[] = {0, 4, 2, 6};
-  const std::string ihdr = BigEndian(kWidth, 4) + BigEndian(layout.height, 4) + '\x10' +
-                           colour_types[channels - 1] + std::string(3, '\0');
+  const std::string ihdr = BigEndian(kWidth, 4) + BigEndian(layout.height, 4) +
+                           static_cast<char>(layout.bits) + colour_types[channels - 1] +
+                           std::string(3, '\0');
   std::string file = "\x89PNG\r\n\x1A\n" + PngChunk("IHDR", ihdr);
   for (size_t at = 0; at < data.size(); at += layout.idat_bytes)
     file += PngChunk("IDAT", data.substr(at, layout.idat_bytes));
@@ -171,8 +179,8 @@ TEST(ImageFileTest, ReadsWholeFilesOfEveryKindAndRefusesThemOneByteShort) {
   EXPECT_EQ(0, png.data.get()[25]) << "a grey picture is written as a grey PNG";
   std::vector<Sample> files = {
       {"grey png", std::string(reinterpret_cast<const char*>(png.data.get()), png.size), 0, {}},
-      {"16-bit grey png", Png16(wide), 0, wide},
-      {"16-bit rgb png", Png16(wide, {.channels = 3}), 0, wide},
+      {"16-bit grey png", BuiltPng(wide), 0, wide},
+      {"16-bit rgb png", BuiltPng(wide, {.channels = 3}), 0, wide},
       {"pgm of maxval 1", Pgm(ones, 1), 0, {}},
       {"pgm of maxval 65535", Pgm(wide, 65535), 0, wide},
       {"jpeg", Jpeg(diagonal), 8, {}}};
@@ -239,11 +247,11 @@ constexpr bool kChecksZlibStream = true;
 #endif
 
 // Tall enough for the lines to be inflated and unfiltered on two threads, and to pass
-// around the ring between them more than once: every colour type, every filter, the
-// image data split across chunks. A file whose data stops partway, or that names an
+// around the ring between them more than once: 8 and 16 bits, every colour type, every
+// filter, the image data split across chunks. A file whose data stops partway, or that names an
 // unknown filter, fails there, and cleanly; so does one whose zlib stream ends in the
 // wrong checksum.
-TEST(ImageFileTest, ReadsTall16BitFilesOfEveryLayoutAndFailsOnesThatGoWrongPartway) {
+TEST(ImageFileTest, ReadsTallFilesOfEveryLayoutAndFailsOnesThatGoWrongPartway) {
   constexpr int kTall = 150;
   std::vector<uint16_t> depth(kWidth * kTall);
   // High bytes of a few evenly spaced values, where the predictor's ties (which the
@@ -253,27 +261,36 @@ TEST(ImageFileTest, ReadsTall16BitFilesOfEveryLayoutAndFailsOnesThatGoWrongPartw
     value = static_cast<uint16_t>(random() % 8 * 0x1000 + random() % 256);
   const auto every_filter = [](int line) { return line % 5; };
   const auto unknown_at_100 = [](int line) { return line == 100 ? 5 : line % 5; };
-  for (const int channels : {1, 2, 3, 4}) {
-    for (const Png16Layout& layout : {Png16Layout{channels, kTall, kTall, every_filter, 7},
-                                      Png16Layout{channels, kTall, 100, every_filter},
-                                      Png16Layout{channels, kTall, kTall, unknown_at_100},
-                                      Png16Layout{channels, kTall, kTall, every_filter, 7, true}}) {
-      const bool whole = layout.kept == kTall && layout.filter == every_filter &&
-                         !(layout.bad_zlib_check && kChecksZlibStream);
-      const std::string name = std::to_string(channels) + " channels, " +
-                               std::to_string(layout.kept) + " lines" +
-                               (layout.filter == unknown_at_100 ? ", an unknown filter" : "") +
-                               (layout.bad_zlib_check ? ", a wrong zlib checksum" : "");
-      std::ofstream("image_file_test_tall.png", std::ios::binary) << Png16(depth, layout);
-      ImageFile file;
-      ImageError error;
-      RgbPicture picture;
-      ASSERT_TRUE(file.Open("image_file_test_tall.png", &error)) << name << ": " << error.message;
-      EXPECT_EQ(whole, file.Decode(&picture, &error)) << name << ": " << error.message;
-      if (!whole) continue;
-      EXPECT_EQ(depth, picture.depth16) << name;
-      for (size_t i = 0; i < depth.size() * 3; ++i)
-        ASSERT_EQ(depth[i / 3] >> 8, picture.pixels.get()[i]) << name << " at " << i;
+  for (const int bits : {16, 8}) {
+    for (const int channels : {1, 2, 3, 4}) {
+      const PngLayout whole{.channels = channels,
+                            .bits = bits,
+                            .height = kTall,
+                            .kept = kTall,
+                            .filter = every_filter,
+                            .idat_bytes = 7};
+      PngLayout cut = whole, unknown = whole, bad_check = whole;
+      cut.kept = 100;
+      unknown.filter = unknown_at_100;
+      bad_check.bad_zlib_check = true;
+      for (const auto& [layout, read] :
+           {std::pair{whole, true}, std::pair{cut, false}, std::pair{unknown, false},
+            std::pair{bad_check, !kChecksZlibStream}}) {
+        const std::string name = std::to_string(bits) + "-bit, " + std::to_string(channels) +
+                                 " channels, " + std::to_string(layout.kept) + " lines" +
+                                 (layout.filter == unknown_at_100 ? ", an unknown filter" : "") +
+                                 (layout.bad_zlib_check ? ", a wrong zlib checksum" : "");
+        std::ofstream("image_file_test_tall.png", std::ios::binary) << BuiltPng(depth, layout);
+        ImageFile file;
+        ImageError error;
+        RgbPicture picture;
+        ASSERT_TRUE(file.Open("image_file_test_tall.png", &error)) << name << ": " << error.message;
+        EXPECT_EQ(read, file.Decode(&picture, &error)) << name << ": " << error.message;
+        if (!read) continue;
+        EXPECT_EQ(bits == 16 ? depth : std::vector<uint16_t>{}, picture.depth16) << name;
+        for (size_t i = 0; i < depth.size() * 3; ++i)
+          ASSERT_EQ(depth[i / 3] >> 8, picture.pixels.get()[i]) << name << " at " << i;
+      }
     }
   }
 }
