@@ -118,7 +118,6 @@ std::string ReadOnTwoCores(std::FILE* file, const spng_ihdr& header, RgbPicture*
       [picture, sample_bytes] {
         if (sample_bytes == 2)
           picture->depth16.resize(static_cast<size_t>(picture->width) * picture->height);
-        return true;
       },
       [picture, per_pixel, sample_bytes](const uint8_t* samples, uint32_t line) {
         if (sample_bytes == 2) {

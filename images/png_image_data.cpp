@@ -185,8 +185,8 @@ int PaethOf(int left, int up, int up_left) {
   return by_up_left < distance ? up_left : nearer;
 }
 
-}  // namespace
-
+// One filtered line of `size` bytes, `in`, back to its samples in `out`, given the line
+// above as unfiltered (zeros for the top line). False when `type` is no filter.
 bool UnfilterLine(uint8_t type, const uint8_t* in, const uint8_t* up, size_t size,
                   size_t pixel_bytes, uint8_t* out) {
   const size_t first = pixel_bytes < size ? pixel_bytes : size;
@@ -220,42 +220,41 @@ bool UnfilterLine(uint8_t type, const uint8_t* in, const uint8_t* up, size_t siz
   }
 }
 
+}  // namespace
+
 std::string ReadPngLines(std::FILE* file, uint32_t height, size_t line_bytes, size_t pixel_bytes,
                          const PngLineSink& sink, bool* out_of_memory) {
   const size_t filtered_bytes = line_bytes + 1;
   LineRing ring(filtered_bytes);
   std::string unfiltered_failure;
   bool sink_out_of_memory = false;
+  // Lines, picture and messages are all allocated here, where a failure must not escape
+  // the thread.
   std::thread unfilter([&] {
-    std::vector<uint8_t> up;
-    std::vector<uint8_t> line;
     try {
-      up.assign(line_bytes, 0);
-      line.resize(line_bytes);
-      sink_out_of_memory = !sink.begin();
+      std::vector<uint8_t> up(line_bytes, 0);
+      std::vector<uint8_t> line(line_bytes);
+      sink.begin();
+      for (size_t done = 0; done < height;) {
+        const size_t ready = ring.WaitForLines(done);
+        if (ready == done) return;
+        for (; done < ready; ++done) {
+          const uint8_t* filtered = ring.Line(done);
+          if (!UnfilterLine(filtered[0], filtered + 1, up.data(), line_bytes, pixel_bytes,
+                            line.data())) {
+            unfiltered_failure = "line " + std::to_string(done + 1) + " has the unknown filter " +
+                                 std::to_string(filtered[0]);
+            ring.Stop();
+            return;
+          }
+          sink.take(line.data(), static_cast<uint32_t>(done));
+          line.swap(up);
+        }
+        ring.Taken(done);
+      }
     } catch (const std::bad_alloc&) {
       sink_out_of_memory = true;
-    }
-    if (sink_out_of_memory) {
       ring.Stop();
-      return;
-    }
-    for (size_t done = 0; done < height;) {
-      const size_t ready = ring.WaitForLines(done);
-      if (ready == done) return;
-      for (; done < ready; ++done) {
-        const uint8_t* filtered = ring.Line(done);
-        if (!UnfilterLine(filtered[0], filtered + 1, up.data(), line_bytes, pixel_bytes,
-                          line.data())) {
-          unfiltered_failure = "line " + std::to_string(done + 1) + " has the unknown filter " +
-                               std::to_string(filtered[0]);
-          ring.Stop();
-          return;
-        }
-        sink.take(line.data(), static_cast<uint32_t>(done));
-        line.swap(up);
-      }
-      ring.Taken(done);
     }
   });
   bool zlib_out_of_memory = false;

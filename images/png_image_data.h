@@ -10,10 +10,10 @@
 #include <functional>
 #include <string>
 
-// Where the lines go, on the second thread: `begin` first (false when it finds no
-// memory), then `take` with each line's samples, top line first.
+// Where the lines go, on the second thread: `begin` first (which may throw
+// std::bad_alloc), then `take` with each line's samples, top line first.
 struct PngLineSink {
-  std::function<bool()> begin;
+  std::function<void()> begin;
   std::function<void(const uint8_t* samples, uint32_t line)> take;
 };
 
@@ -24,8 +24,3 @@ struct PngLineSink {
 // second thread can be had.
 std::string ReadPngLines(std::FILE* file, uint32_t height, size_t line_bytes, size_t pixel_bytes,
                          const PngLineSink& sink, bool* out_of_memory);
-
-// One filtered line of `size` bytes, `in`, back to its samples in `out`, given the line
-// above as unfiltered (zeros for the top line). False when `type` is no filter.
-bool UnfilterLine(uint8_t type, const uint8_t* in, const uint8_t* up, size_t size,
-                  size_t pixel_bytes, uint8_t* out);
