@@ -3,8 +3,6 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "images/png_codec.h"
@@ -101,17 +99,25 @@ int Decode16(spng_ctx* context, const spng_ihdr& header, RgbPicture* picture) {
   return 0;
 }
 
-// A large file of 8 or 16 bits a sample and no palette, the form of depth maps from
-// renderers and depth tools, read on two cores (a small one is not worth the thread).
-bool ReadsOnTwoCores(const spng_ihdr& header) {
-  return header.interlace_method == 0 && header.height >= 64 &&
+// A file of 8 or 16 bits a sample, no palette and no interlacing: the form of depth maps
+// from renderers and depth tools, whose image data is read past libspng, on two cores
+// when the picture is large.
+bool ReadsOwnImageData(const spng_ihdr& header) {
+  return header.interlace_method == 0 &&
          (header.bit_depth == 16 ||
-          (header.bit_depth == 8 && header.color_type != SPNG_COLOR_TYPE_INDEXED)) &&
-         std::thread::hardware_concurrency() > 1;
+          (header.bit_depth == 8 && header.color_type != SPNG_COLOR_TYPE_INDEXED));
 }
 
-std::string ReadOnTwoCores(std::FILE* file, const spng_ihdr& header, RgbPicture* picture,
-                           bool* out_of_memory) {
+std::string ReadImageData(spng_ctx* context, std::FILE* file, const spng_ihdr& header,
+                          RgbPicture* picture, bool* out_of_memory) {
+  // libspng reads and checks every chunk before the image data: their order, their
+  // lengths, and that none is an unknown one a decoder must understand.
+  spng_plte palette{};
+  const int checked = spng_get_plte(context, &palette);
+  if (checked != 0 && checked != SPNG_ECHUNKAVAIL) {
+    *out_of_memory = checked == SPNG_EMEM;
+    return spng_strerror(checked);
+  }
   const size_t per_pixel = SamplesOf(header.color_type);
   const size_t sample_bytes = header.bit_depth / 8;
   const PngLineSink sink{
@@ -157,24 +163,18 @@ std::string DecodePng(std::FILE* file, RgbPicture* picture, bool* out_of_memory)
     const size_t bytes = size_t{header.width} * header.height * 3;
     picture->pixels.reset(static_cast<uint8_t*>(std::malloc(bytes)));
     picture->depth16.clear();
-    const auto on_one_core = [&] {
-      return header.bit_depth == 16
-                 ? Decode16(context.get(), header, picture)
-                 : spng_decode_image(context.get(), picture->pixels.get(), bytes, SPNG_FMT_RGB8, 0);
-    };
     try {
       if (!picture->pixels) {
         result = SPNG_EMEM;
-      } else if (ReadsOnTwoCores(header)) {
-        return ReadOnTwoCores(file, header, picture, out_of_memory);
+      } else if (ReadsOwnImageData(header)) {
+        return ReadImageData(context.get(), file, header, picture, out_of_memory);
       } else {
-        result = on_one_core();
+        result = header.bit_depth == 16 ? Decode16(context.get(), header, picture)
+                                        : spng_decode_image(context.get(), picture->pixels.get(),
+                                                            bytes, SPNG_FMT_RGB8, 0);
       }
     } catch (const std::bad_alloc&) {
       result = SPNG_EMEM;
-    } catch (const std::system_error&) {
-      // No second thread to be had; nothing was read past the header.
-      result = on_one_core();
     }
   }
   *out_of_memory = result == SPNG_EMEM;

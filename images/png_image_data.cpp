@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -105,75 +106,54 @@ class ImageData {
   uint8_t buffer_[1 << 16];
 };
 
-// The image data's zlib stream, inflated piece by piece.
-class Inflater {
+// The filtered lines of the image data, inflated one after another.
+class FilteredLines {
  public:
-  explicit Inflater(std::FILE* file) : data_(file) {}
-  ~Inflater() {
+  explicit FilteredLines(std::FILE* file) : data_(file) { std::fseek(file, 8, SEEK_SET); }
+  ~FilteredLines() {
     if (started_) inflateEnd(&stream_);
   }
-  Inflater(const Inflater&) = delete;
-  Inflater& operator=(const Inflater&) = delete;
+  FilteredLines(const FilteredLines&) = delete;
+  FilteredLines& operator=(const FilteredLines&) = delete;
 
-  bool Start() { return started_ = inflateInit(&stream_) == Z_OK; }
-
-  // Fills `out` with the next `size` bytes; false when the stream cannot give them.
-  // `result` is zlib's last answer: Z_STREAM_END, or Z_BUF_ERROR when the data ran out,
-  // for a stream that ended too soon.
-  bool Fill(uint8_t* out, size_t size, int* result) {
+  // Line `y` into `out`, `size` bytes with its filter byte. Empty, or why not.
+  std::string Read(uint8_t* out, size_t size, uint32_t y, bool* out_of_memory) {
+    if (!started_) {
+      started_ = inflateInit(&stream_) == Z_OK;
+      if (!started_) {
+        *out_of_memory = true;
+        return "out of memory";
+      }
+      // The chunks' checksums have been checked, and neither libspng (told so) nor stb
+      // checks the stream's own: every way a file is read agrees on which are whole.
+      inflateValidate(&stream_, 0);
+    }
     stream_.next_out = out;
     stream_.avail_out = static_cast<uInt>(size);
-    *result = Z_OK;
-    while (stream_.avail_out > 0 && *result == Z_OK) {
+    int result = Z_OK;
+    while (stream_.avail_out > 0 && result == Z_OK) {
       if (stream_.avail_in == 0) {
         const auto [bytes, got] = data_.Next();
         stream_.next_in = const_cast<Bytef*>(bytes);
         stream_.avail_in = static_cast<uInt>(got);
-        if (got == 0) *result = Z_BUF_ERROR;
+        if (got == 0) result = Z_BUF_ERROR;
       }
-      if (stream_.avail_in > 0) *result = inflate(&stream_, Z_NO_FLUSH);
+      if (stream_.avail_in > 0) result = inflate(&stream_, Z_NO_FLUSH);
     }
-    return stream_.avail_out == 0 && (*result == Z_OK || *result == Z_STREAM_END);
+    if (stream_.avail_out == 0 && (result == Z_OK || result == Z_STREAM_END)) return "";
+    *out_of_memory = result == Z_MEM_ERROR;
+    if (*out_of_memory) return "out of memory";
+    if (result == Z_BUF_ERROR || result == Z_STREAM_END)
+      return "image data ends before line " + std::to_string(y + 1);
+    return std::string("damaged image data: ") +
+           (stream_.msg != nullptr ? stream_.msg : "zlib error");
   }
-
-  const char* message() const { return stream_.msg != nullptr ? stream_.msg : "zlib error"; }
 
  private:
   ImageData data_;
   z_stream stream_{};
   bool started_ = false;
 };
-
-// Fills the ring with the filtered lines, batch by batch, until all `height` are in or
-// the other side stops. Empty, or why not.
-std::string Inflate(std::FILE* file, uint32_t height, size_t filtered_bytes, LineRing* ring,
-                    bool* out_of_memory) {
-  std::fseek(file, 8, SEEK_SET);
-  Inflater inflater(file);
-  if (!inflater.Start()) {
-    *out_of_memory = true;
-    return "out of memory";
-  }
-  int result = Z_OK;
-  for (uint32_t y = 0; y < height; ++y) {
-    if (y % LineRing::kBatch == 0 && !ring->WaitForRoom(y + LineRing::kBatch - 1)) return "";
-    if (!inflater.Fill(ring->Line(y), filtered_bytes, &result)) {
-      *out_of_memory = result == Z_MEM_ERROR;
-      if (*out_of_memory) return "out of memory";
-      if (result == Z_BUF_ERROR || result == Z_STREAM_END)
-        return "image data ends before line " + std::to_string(y + 1);
-      return std::string("damaged image data: ") + inflater.message();
-    }
-    if ((y + 1) % LineRing::kBatch == 0 || y + 1 == height) ring->Filled(y + 1);
-  }
-  // On to the stream's end, for its checksum. Bytes past the last line are let be, as is
-  // a stream that stops without its end once every line is in.
-  uint8_t past[256];
-  while (result == Z_OK && inflater.Fill(past, sizeof past, &result)) {
-  }
-  if (result == Z_DATA_ERROR) return std::string("damaged image data: ") + inflater.message();
-  return "";
-}
 
 int PaethOf(int left, int up, int up_left) {
   const int by_left = std::abs(up - up_left);
@@ -220,35 +200,79 @@ bool UnfilterLine(uint8_t type, const uint8_t* in, const uint8_t* up, size_t siz
   }
 }
 
-}  // namespace
+// The lines back to their samples, handed on in order. Throws std::bad_alloc.
+class Unfilterer {
+ public:
+  Unfilterer(size_t line_bytes, size_t pixel_bytes, const PngLineSink& sink)
+      : up_(line_bytes, 0), line_(line_bytes), pixel_bytes_(pixel_bytes), sink_(sink) {
+    sink_.begin();
+  }
 
-std::string ReadPngLines(std::FILE* file, uint32_t height, size_t line_bytes, size_t pixel_bytes,
-                         const PngLineSink& sink, bool* out_of_memory) {
-  const size_t filtered_bytes = line_bytes + 1;
-  LineRing ring(filtered_bytes);
+  // Filtered line `y`, its filter byte first. Empty, or why not.
+  std::string Take(const uint8_t* filtered, uint32_t y) {
+    if (!UnfilterLine(filtered[0], filtered + 1, up_.data(), line_.size(), pixel_bytes_,
+                      line_.data())) {
+      return "line " + std::to_string(y + 1) + " has the unknown filter " +
+             std::to_string(filtered[0]);
+    }
+    sink_.take(line_.data(), y);
+    line_.swap(up_);
+    return "";
+  }
+
+ private:
+  std::vector<uint8_t> up_;  // the line above, unfiltered; zeros above the top line
+  std::vector<uint8_t> line_;
+  size_t pixel_bytes_;
+  const PngLineSink& sink_;
+};
+
+std::string OnOneCore(std::FILE* file, uint32_t height, size_t line_bytes, size_t pixel_bytes,
+                      const PngLineSink& sink, bool* out_of_memory) {
+  FilteredLines lines(file);
+  Unfilterer unfilterer(line_bytes, pixel_bytes, sink);
+  std::vector<uint8_t> filtered(line_bytes + 1);
+  std::string failure;
+  for (uint32_t y = 0; y < height && failure.empty(); ++y) {
+    failure = lines.Read(filtered.data(), filtered.size(), y, out_of_memory);
+    if (failure.empty()) failure = unfilterer.Take(filtered.data(), y);
+  }
+  return failure;
+}
+
+// Fills the ring, batch by batch, until all `height` lines are in or the other side
+// stops. Empty, or why not.
+std::string FillRing(std::FILE* file, uint32_t height, size_t filtered_bytes, LineRing* ring,
+                     bool* out_of_memory) {
+  FilteredLines lines(file);
+  for (uint32_t y = 0; y < height; ++y) {
+    if (y % LineRing::kBatch == 0 && !ring->WaitForRoom(y + LineRing::kBatch - 1)) return "";
+    std::string failure = lines.Read(ring->Line(y), filtered_bytes, y, out_of_memory);
+    if (!failure.empty()) return failure;
+    if ((y + 1) % LineRing::kBatch == 0 || y + 1 == height) ring->Filled(y + 1);
+  }
+  return "";
+}
+
+// Throws std::system_error, having read nothing, when no second thread can be had.
+std::string OnTwoCores(std::FILE* file, uint32_t height, size_t line_bytes, size_t pixel_bytes,
+                       const PngLineSink& sink, bool* out_of_memory) {
+  LineRing ring(line_bytes + 1);
   std::string unfiltered_failure;
   bool sink_out_of_memory = false;
-  // Lines, picture and messages are all allocated here, where a failure must not escape
-  // the thread.
+  // The picture, the lines and the messages are allocated on the thread, where a
+  // failure must not escape it.
   std::thread unfilter([&] {
     try {
-      std::vector<uint8_t> up(line_bytes, 0);
-      std::vector<uint8_t> line(line_bytes);
-      sink.begin();
+      Unfilterer unfilterer(line_bytes, pixel_bytes, sink);
       for (size_t done = 0; done < height;) {
         const size_t ready = ring.WaitForLines(done);
         if (ready == done) return;
-        for (; done < ready; ++done) {
-          const uint8_t* filtered = ring.Line(done);
-          if (!UnfilterLine(filtered[0], filtered + 1, up.data(), line_bytes, pixel_bytes,
-                            line.data())) {
-            unfiltered_failure = "line " + std::to_string(done + 1) + " has the unknown filter " +
-                                 std::to_string(filtered[0]);
-            ring.Stop();
-            return;
-          }
-          sink.take(line.data(), static_cast<uint32_t>(done));
-          line.swap(up);
+        for (; done < ready && unfiltered_failure.empty(); ++done)
+          unfiltered_failure = unfilterer.Take(ring.Line(done), static_cast<uint32_t>(done));
+        if (!unfiltered_failure.empty()) {
+          ring.Stop();
+          return;
         }
         ring.Taken(done);
       }
@@ -258,12 +282,44 @@ std::string ReadPngLines(std::FILE* file, uint32_t height, size_t line_bytes, si
     }
   });
   bool zlib_out_of_memory = false;
-  std::string failure = Inflate(file, height, filtered_bytes, &ring, &zlib_out_of_memory);
+  std::string failure;
+  try {
+    failure = FillRing(file, height, line_bytes + 1, &ring, &zlib_out_of_memory);
+  } catch (...) {
+    // A running thread must not be left to its destructor.
+    ring.Stop();
+    unfilter.join();
+    throw;
+  }
   if (!failure.empty()) ring.Stop();
   unfilter.join();
-  std::fseek(file, 0, SEEK_SET);
   *out_of_memory = sink_out_of_memory || zlib_out_of_memory;
   if (sink_out_of_memory) return "out of memory";
   // The line that stopped the unfiltering stopped the inflating too.
   return unfiltered_failure.empty() ? failure : unfiltered_failure;
+}
+
+}  // namespace
+
+std::string ReadPngLines(std::FILE* file, uint32_t height, size_t line_bytes, size_t pixel_bytes,
+                         const PngLineSink& sink, bool* out_of_memory) {
+  *out_of_memory = false;
+  std::string failure;
+  try {
+    // A small picture is not worth a thread.
+    bool one_core = height < 64 || std::thread::hardware_concurrency() < 2;
+    if (!one_core) {
+      try {
+        failure = OnTwoCores(file, height, line_bytes, pixel_bytes, sink, out_of_memory);
+      } catch (const std::system_error&) {
+        one_core = true;
+      }
+    }
+    if (one_core) failure = OnOneCore(file, height, line_bytes, pixel_bytes, sink, out_of_memory);
+  } catch (const std::bad_alloc&) {
+    *out_of_memory = true;
+    failure = "out of memory";
+  }
+  std::fseek(file, 0, SEEK_SET);
+  return failure;
 }

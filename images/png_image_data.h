@@ -18,9 +18,9 @@ struct PngLineSink {
 };
 
 // The `height` lines of the whole PNG `file`, whose chunks have been checked, each
-// `line_bytes` of samples (`pixel_bytes` to a pixel) after its filter byte. Empty on
-// success, otherwise why not, with `out_of_memory` saying whether the machine rather
-// than the file was at fault. Throws std::system_error, having read nothing, when no
-// second thread can be had.
+// `line_bytes` of samples (`pixel_bytes` to a pixel) after its filter byte. On one core
+// when the picture is small, the machine has one, or no second thread can be had. Empty
+// on success, otherwise why not, with `out_of_memory` saying whether the machine rather
+// than the file was at fault.
 std::string ReadPngLines(std::FILE* file, uint32_t height, size_t line_bytes, size_t pixel_bytes,
                          const PngLineSink& sink, bool* out_of_memory);
