@@ -1,7 +1,7 @@
-// The image data of a non-interlaced PNG, read on two cores: zlib inflates the lines on
-// the calling thread while a second thread unfilters them and hands them on. libspng
-// does both on one thread, and unfilters a byte at a time; for a 4K 16-bit depth map
-// that was most of the still's time.
+// The image data of a non-interlaced PNG, a large one read on two cores: zlib inflates
+// the lines on the calling thread while a second thread unfilters them and hands them
+// on. libspng does both on one thread, and unfilters a byte at a time; for a 4K 16-bit
+// depth map that was most of the still's time.
 #pragma once
 
 #include <cstddef>
