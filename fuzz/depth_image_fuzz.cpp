@@ -1,7 +1,9 @@
 // The depth-image readers on arbitrary bytes, as parallux-still uses them: for one
 // picture (PNG, BMP, JPEG, PGM) the header, then the pixels when the header is
 // acceptable; for a GIF the walk over its blocks, then its frames one by one. A crash,
-// a sanitizer report or a picture smaller than its size is a finding.
+// a sanitizer report or a picture smaller than its size is a finding; so is a PNG that
+// the reader and libspng on its own do not read alike.
+#include <spng.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -61,6 +63,29 @@ void ReadGif(const std::string& path) {
   std::fclose(file);
 }
 
+// The picture libspng alone makes of a PNG that passed the damage walk, with the reader's
+// settings, or nothing when it refuses it. Most PNGs have their image data read past
+// libspng; the two must agree on every file, and on every pixel.
+bool SpngAlone(const std::string& path, std::vector<uint8_t>* rgb, bool* out_of_memory) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  spng_ctx* context = spng_ctx_new(0);
+  spng_set_png_file(context, file);
+  spng_set_crc_action(context, SPNG_CRC_USE, SPNG_CRC_USE);
+  spng_set_image_limits(context, kMaxImageSide, kMaxImageSide);
+  spng_set_chunk_limits(context, size_t{1} << 24, size_t{1} << 24);
+  size_t size = 0;
+  int result = spng_decoded_image_size(context, SPNG_FMT_RGB8, &size);
+  if (result == 0) {
+    rgb->resize(size);
+    result = spng_decode_image(context, rgb->data(), size, SPNG_FMT_RGB8, 0);
+  }
+  *out_of_memory = result == SPNG_EMEM;
+  spng_ctx_free(context);
+  std::fclose(file);
+  return result == 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -80,6 +105,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ImageError error;
   if (!file.Open(path, &error)) return 0;
   RgbPicture picture;
-  if (file.Decode(&picture, &error)) Touch(picture);
+  const bool read = file.Decode(&picture, &error);
+  if (read) Touch(picture);
+  if (size >= 8 && std::memcmp(data, "\x89PNG", 4) == 0) {
+    std::vector<uint8_t> rgb;
+    bool out_of_memory = false;
+    const bool alone = SpngAlone(path, &rgb, &out_of_memory);
+    if (!out_of_memory && !error.out_of_memory &&
+        (alone != read ||
+         (read && (rgb.size() != static_cast<size_t>(picture.width) * picture.height * 3 ||
+                   std::memcmp(rgb.data(), picture.pixels.get(), rgb.size()) != 0)))) {
+      __builtin_trap();
+    }
+  }
   return 0;
 }
