@@ -73,29 +73,18 @@ void Spread8(const uint8_t* samples, size_t per_pixel, uint32_t line, RgbPicture
   }
 }
 
-// Line by line, in the file's own samples (a grey file is a quarter of RGBA's bytes),
-// so that a large 16-bit file is never held whole; an interlaced one fills its lines
-// pass by pass, so it is.
-int Decode16(spng_ctx* context, const spng_ihdr& header, RgbPicture* picture) {
+// An interlaced 16-bit file, in its own samples (a grey file is a quarter of RGBA's
+// bytes): its passes fill the lines in turn, so they are held whole until the last.
+int DecodeInterlaced16(spng_ctx* context, const spng_ihdr& header, RgbPicture* picture) {
   const size_t width = static_cast<size_t>(picture->width);
   const size_t height = static_cast<size_t>(picture->height);
-  const bool interlaced = header.interlace_method != 0;
   const size_t per_pixel = SamplesOf(header.color_type);
-  int result = spng_decode_image(context, nullptr, 0, SPNG_FMT_RAW, SPNG_DECODE_PROGRESSIVE);
-  if (result != 0) return result;
   const size_t line_bytes = width * per_pixel * 2;
-  std::vector<uint8_t> lines(line_bytes * (interlaced ? height : 1));
+  std::vector<uint8_t> lines(line_bytes * height);
+  const int result = spng_decode_image(context, lines.data(), lines.size(), SPNG_FMT_RAW, 0);
+  if (result != 0) return result;
   picture->depth16.resize(width * height);
-  spng_row_info row{};
-  while (result == 0 && (result = spng_get_row_info(context, &row)) == 0) {
-    uint8_t* line = lines.data() + (interlaced ? row.row_num * line_bytes : 0);
-    result = spng_decode_row(context, line, line_bytes);
-    if (!interlaced && (result == 0 || result == SPNG_EOI))
-      Spread16(line, per_pixel, row.row_num, picture);
-  }
-  if (result != SPNG_EOI) return result;
-  for (uint32_t y = 0; interlaced && y < height; ++y)
-    Spread16(&lines[y * line_bytes], per_pixel, y, picture);
+  for (uint32_t y = 0; y < height; ++y) Spread16(&lines[y * line_bytes], per_pixel, y, picture);
   return 0;
 }
 
@@ -169,7 +158,7 @@ std::string DecodePng(std::FILE* file, RgbPicture* picture, bool* out_of_memory)
       } else if (ReadsOwnImageData(header)) {
         return ReadImageData(context.get(), file, header, picture, out_of_memory);
       } else {
-        result = header.bit_depth == 16 ? Decode16(context.get(), header, picture)
+        result = header.bit_depth == 16 ? DecodeInterlaced16(context.get(), header, picture)
                                         : spng_decode_image(context.get(), picture->pixels.get(),
                                                             bytes, SPNG_FMT_RGB8, 0);
       }
