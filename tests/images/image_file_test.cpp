@@ -242,9 +242,10 @@ TEST(ImageFileTest, WritesAColourPictureAsRgb) {
 
 // Tall enough for the lines to be inflated and unfiltered on two threads, and to pass
 // around the ring between them more than once: 8 and 16 bits, every colour type, every
-// filter, the image data split across chunks. A file whose data stops partway, or that names an
-// unknown filter, fails there, and cleanly. So does one with a chunk before the image
-// data that a reader must understand and this one does not; one it may skip is skipped.
+// filter, the image data split across chunks. A file whose data stops partway, or that
+// names an unknown filter, fails there, and cleanly. So does one with a chunk before the
+// image data that a reader must understand and this one does not; one it may skip is
+// skipped.
 TEST(ImageFileTest, ReadsTallFilesOfEveryLayoutAndFailsOnesThatGoWrongPartway) {
   constexpr int kTall = 150;
   std::vector<uint16_t> depth(kWidth * kTall);
