@@ -1,8 +1,9 @@
 // PNG reading behind one interface, with one implementation a build: libspng where
 // the build has it (the image data of 8- and 16-bit pictures without a palette or
-// interlacing read past it, see png_image_data.h), stb_image where it does not (the Windows cross build). The writer,
-// EncodePng, is declared in image_file.h and defined beside these: through zlib
-// natively (png_writer_zlib.cpp), through stb in the cross build.
+// interlacing read past it, see png_image_data.h), stb_image where it does not (the
+// Windows cross build). The writer, EncodePng, is declared in image_file.h and defined
+// beside these: through zlib natively (png_writer_zlib.cpp), through stb in the cross
+// build.
 #pragma once
 
 #include <cstdint>
