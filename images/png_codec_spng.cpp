@@ -109,17 +109,14 @@ std::string ReadImageData(spng_ctx* context, std::FILE* file, const spng_ihdr& h
   }
   const size_t per_pixel = SamplesOf(header.color_type);
   const size_t sample_bytes = header.bit_depth / 8;
+  const auto spread = sample_bytes == 2 ? Spread16 : Spread8;
   const PngLineSink sink{
       [picture, sample_bytes] {
         if (sample_bytes == 2)
           picture->depth16.resize(static_cast<size_t>(picture->width) * picture->height);
       },
-      [picture, per_pixel, sample_bytes](const uint8_t* samples, uint32_t line) {
-        if (sample_bytes == 2) {
-          Spread16(samples, per_pixel, line, picture);
-        } else {
-          Spread8(samples, per_pixel, line, picture);
-        }
+      [picture, per_pixel, spread](const uint8_t* samples, uint32_t line) {
+        spread(samples, per_pixel, line, picture);
       }};
   const size_t pixel_bytes = per_pixel * sample_bytes;
   return ReadPngLines(file, header.height, size_t{header.width} * pixel_bytes, pixel_bytes, sink,
